@@ -1,0 +1,67 @@
+#include "cli/cli_args.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionSpec>& specs) {
+  ParsedArgs parsed;
+  bool optionsEnded = false;
+  for (int i = first; i < argc; ++i) {
+    std::string word = argv[i];
+    if (optionsEnded || word.size() < 2 || word[0] != '-') {
+      parsed.positional.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (word == "--help" || word == "-h") {
+      parsed.help = true;
+      continue;
+    }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& candidate : specs) {
+      if (word == candidate.name) spec = &candidate;
+    }
+    if (spec == nullptr) {
+      parsed.error = "unknown option " + word;
+      return parsed;
+    }
+    if (!spec->takesValue) {
+      parsed.options.emplace_back(word, "");
+      continue;
+    }
+    if (i + 1 >= argc) {
+      parsed.error = word + " needs a value";
+      return parsed;
+    }
+    parsed.options.emplace_back(word, argv[++i]);
+  }
+  return parsed;
+}
+
+bool HasOption(const ParsedArgs& args, const char* name) { return OptionValue(args, name) != nullptr; }
+
+const std::string* OptionValue(const ParsedArgs& args, const char* name) {
+  const std::string* value = nullptr;
+  for (const auto& option : args.options) {
+    if (option.first == name) value = &option.second;
+  }
+  return value;
+}
+
+bool ParseInteger(const std::string& text, long long& value) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtoll(text.c_str(), &end, 10);
+  return errno == 0 && end != nullptr && *end == '\0';
+}
+
+int UsageError(const char* command, const std::string& message) {
+  std::fprintf(stderr, "zk: %s\nTry 'zk %s --help'.\n", message.c_str(), command);
+  return 2;
+}

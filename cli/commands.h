@@ -1,0 +1,13 @@
+// The commands of `zk`; each takes the whole argv and the index of its first
+// own word, and returns the exit code.
+#pragma once
+
+int RunInfoCommand(int argc, char** argv, int first);
+int RunCatCommand(int argc, char** argv, int first);
+
+// Fills ModulePath with the path of the running program, so that files
+// beside it are found as the viewer finds them.
+void FindModulePath(const char* argv0);
+
+// True when the command showed an error message.
+bool AnyErrorShown();

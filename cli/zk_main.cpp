@@ -1,0 +1,44 @@
+// zk: the byte logic of the viewer on the command line.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/commands.h"
+#include "shell/prompts_headless.h"
+
+namespace {
+struct CommandEntry {
+  const char* name;
+  int (*run)(int argc, char** argv, int first);
+  const char* summary;
+};
+
+const CommandEntry Commands[] = {
+    {"info", RunInfoCommand, "print the code, length and line count of a file"},
+    {"cat", RunCatCommand, "write the text of a file as the viewer holds it"},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fputs("usage: zk COMMAND [OPTIONS] ARGS\n\nCommands:\n", out);
+  for (const CommandEntry& command : Commands) std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
+  std::fputs("\n'zk COMMAND --help' explains a command.\n", out);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "help") == 0) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  FindModulePath(argv[0]);
+  SetHeadlessEcho(true);
+  for (const CommandEntry& command : Commands) {
+    if (std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv, 2);
+  }
+  std::fprintf(stderr, "zk: unknown command '%s'\n", argv[1]);
+  PrintUsage(stderr);
+  return 2;
+}

@@ -1,0 +1,67 @@
+#include "document/document.h"
+
+#include "document/hz_decode.h"
+#include "document/line_index.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/read_whole.h"
+#include "shell/settings_values.h"
+
+DocumentRecord Document;
+int CodeType = CodeGb;
+
+namespace {
+// Offsets in the line index are 32-bit and the byte after the text must be
+// addressable too, so a text stops one short of 4 GiB.
+constexpr uint64_t MaxTextLength = 0xFFFFFFFEu;
+
+void ReleaseText() {
+  Document.text.reset();
+  Document.textSize = 0;
+  Document.textLength = 0;
+}
+}  // namespace
+
+void ClearDocument() {
+  ReleaseText();
+  Document.LineIndex.reset();
+  Document.lineIndexCapacity = 0;
+  Document.lineCount = 0;
+}
+
+bool LoadDocument(WindowRef owner, const char* path) {
+  FileHandle file = OpenForReading(path);
+  uint64_t size = 0;
+  if (!file || !MeasureFile(file.get(), &size)) {
+    ReleaseText();
+    ShowErrorBox(owner, ErrorOpenFile, path, StyleStop);
+    return false;
+  }
+  ReleaseText();
+  if (size > MaxTextLength || size + 1 > static_cast<uint64_t>(static_cast<size_t>(-1))) {
+    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
+    return false;
+  }
+  Block<uint8_t> text = AllocateZeroed<uint8_t>(static_cast<size_t>(size) + 1);
+  if (!text) {
+    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
+    return false;
+  }
+  // An empty file reads nothing and is an empty document, not a failure.
+  if (size > 0 && ReadWhole(file.get(), text.get(), static_cast<size_t>(size)) == 0) {
+    ShowErrorBox(owner, ErrorReadFile, path, StylePlain);
+    return false;
+  }
+  file.reset();
+  Document.text = std::move(text);
+  Document.textSize = static_cast<size_t>(size) + 1;
+  Document.textLength = static_cast<uint32_t>(size);
+  if (Settings.supportHZ != 0) DecodeHz(owner);
+  return true;
+}
+
+bool LoadAndIndexDocument(WindowRef owner, const char* path) {
+  bool loaded = LoadDocument(owner, path);
+  BuildLineIndex(owner, Document.textLength);
+  return loaded && Document.textLength > 0;
+}

@@ -1,0 +1,43 @@
+// The open document: its text, line index and code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/memory.h"
+#include "shell/prompts.h"
+
+enum CodeTypes { CodeGb = 0, CodeBig5 = 1, CodeShiftJis = 2 };
+
+constexpr size_t FileNameCapacity = 256;
+
+struct DocumentRecord {
+  // The text bytes and, right after the last one, a 0 byte that belongs to no
+  // line; textSize counts every byte allocated (always above textLength).
+  Block<uint8_t> text;
+  size_t textSize = 0;
+  uint32_t textLength = 0;  // bytes covered by the line index; 0: no document
+  // lineCount + 1 offsets into text; display line j runs from entry j up to,
+  // not including, entry j + 1.
+  Block<uint32_t> LineIndex;
+  size_t lineIndexCapacity = 0;  // entries the storage has room for
+  int32_t lineCount = 0;
+  char fileName[FileNameCapacity] = "";  // last component of the open file's path
+};
+
+extern DocumentRecord Document;
+
+// The current code, one of CodeTypes.
+extern int CodeType;
+
+// Reads `path` whole into the text and decodes HZ when Settings.supportHZ is
+// on. On failure shows its message, leaves an empty text and returns false.
+bool LoadDocument(WindowRef owner, const char* path);
+
+// The byte logic of opening a file: LoadDocument, then BuildLineIndex over
+// what was read. True when the title should name the path (the load worked
+// and the file was not empty).
+bool LoadAndIndexDocument(WindowRef owner, const char* path);
+
+// Releases the text and the line index: no document.
+void ClearDocument();

@@ -1,0 +1,70 @@
+#include "document/glyph_font.h"
+
+#include "document/document.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/font_path.h"
+#include "shell/read_whole.h"
+
+GlyphFontRecord GlyphFont;
+
+namespace {
+// The bounds rule: a glyph is drawn only when all of its bytes are loaded.
+const uint8_t* GlyphAt(int64_t offset, size_t length) {
+  if (offset < 0 || GlyphFont.bytes == nullptr) return nullptr;
+  uint64_t start = static_cast<uint64_t>(offset);
+  if (start > GlyphFont.size || GlyphFont.size - start < length) return nullptr;
+  return GlyphFont.bytes.get() + start;
+}
+
+const uint8_t* WideGlyph(int64_t g) { return GlyphAt(WideGlyphOffset(g), WideGlyphSize); }
+}  // namespace
+
+bool LoadCodeFont(WindowRef owner) {
+  char path[PathCapacity];
+  bool pathFits = BuildFontPath(path, sizeof path);
+  FileHandle file = pathFits ? OpenForReading(path) : nullptr;
+  uint64_t size = 0;
+  if (!file || !MeasureFile(file.get(), &size)) {
+    ShowErrorBox(owner, ErrorOpenFontFile, path, StyleStop);
+    return false;
+  }
+  GlyphFont.bytes.reset();
+  GlyphFont.size = 0;
+  Block<uint8_t> bytes;
+  if (size < static_cast<uint64_t>(static_cast<size_t>(-1))) bytes = AllocateZeroed<uint8_t>(static_cast<size_t>(size));
+  if (!bytes) {
+    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
+    return false;
+  }
+  size_t count = static_cast<size_t>(size);
+  bool complete = ReadWhole(file.get(), bytes.get(), count) == count && count > 0;
+  // Even a failed read leaves what arrived; the rest of the zero-filled
+  // buffer draws blank.
+  GlyphFont.bytes = std::move(bytes);
+  GlyphFont.size = count;
+  if (!complete) {
+    ShowErrorBox(owner, ErrorReadFontFile, nullptr, StyleStop);
+    return false;
+  }
+  return true;
+}
+
+const uint8_t* SingleByteGlyph(uint8_t c) { return GlyphAt(16 * static_cast<int64_t>(c), NarrowGlyphSize); }
+
+const uint8_t* GbGlyph(uint8_t first, uint8_t second) {
+  if (first < 0xA1 || first > 0xF7 || second < 0xA1) return nullptr;
+  return WideGlyph(94 * (first - 0xA1) + (second - 0xA1));
+}
+
+const uint8_t* Big5Glyph(uint8_t first, uint8_t second) {
+  if (first >= 0xFA) return nullptr;
+  int t = second <= 0x7E ? second - 0x40 : second - 0x62;
+  return WideGlyph(157 * (first - 0xA1) + t);
+}
+
+const uint8_t* SjisGlyph(uint8_t first, uint8_t second) {
+  if (first >= 0xED) return nullptr;
+  int row = first < 0xA0 ? first - 0x81 : first - 0xC1;
+  return WideGlyph(189 * row + (second - 0x40));
+}

@@ -1,0 +1,37 @@
+// The bitmap font of the current code and the mapping from characters to
+// glyphs. A font file has 256 single-byte glyphs of 16 bytes (8 x 16 pixels)
+// at offset 0, then double-byte glyphs of 32 bytes (16 x 16) from offset 4096.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/memory.h"
+#include "shell/prompts.h"
+
+constexpr size_t NarrowGlyphSize = 16;
+constexpr size_t WideGlyphSize = 32;
+constexpr size_t WideGlyphArea = 4096;
+
+struct GlyphFontRecord {
+  Block<uint8_t> bytes;
+  size_t size = 0;  // bytes held; glyphs that do not lie wholly inside are blank
+};
+
+extern GlyphFontRecord GlyphFont;
+
+// Loads the font file of the current CodeType from beside the program. On
+// failure shows its message: after a failed open the previous font stays;
+// after a failed allocation no font is left; after a failed read the font
+// holds what was read.
+bool LoadCodeFont(WindowRef owner);
+
+// Glyph lookups: a pointer to the glyph's bytes inside GlyphFont, or null for
+// a blank glyph. Every returned pointer has its whole glyph behind it.
+const uint8_t* SingleByteGlyph(uint8_t c);
+const uint8_t* GbGlyph(uint8_t first, uint8_t second);
+const uint8_t* Big5Glyph(uint8_t first, uint8_t second);
+const uint8_t* SjisGlyph(uint8_t first, uint8_t second);
+
+// The offset of glyph number g of the double-byte area (may be negative).
+constexpr int64_t WideGlyphOffset(int64_t g) { return static_cast<int64_t>(WideGlyphArea) + 32 * g; }

@@ -1,0 +1,100 @@
+#include "document/line_bitmap.h"
+
+#include <cstring>
+
+#include "document/byte_classes.h"
+#include "document/document.h"
+#include "document/glyph_font.h"
+#include "shell/error_messages.h"
+#include "shell/settings_values.h"
+
+LineBitmapRecord LineBitmap;
+
+namespace {
+constexpr int GlyphRows = 16;
+
+// Byte of `cell` in the first glyph row, or null when the cell lies outside.
+uint8_t* CellTop(int cell) {
+  if (LineBitmap.bits == nullptr || cell < 0 || cell >= LineBitmap.bytesPerRow) return nullptr;
+  return LineBitmap.bits.get() + static_cast<size_t>(GlyphTop()) * LineBitmap.bytesPerRow + cell;
+}
+}  // namespace
+
+int ComputeBytesPerRow(int clientWidth, int charsPerLine) {
+  int cells = clientWidth / 8;
+  if (cells < charsPerLine) cells = charsPerLine;
+  if (cells < 0) cells = 0;
+  int bytesPerRow = cells + 2;
+  return bytesPerRow % 2 == 0 ? bytesPerRow : bytesPerRow + 1;
+}
+
+int GlyphTop() {
+  int top = (LineBitmap.lineHeight - GlyphRows) / 2;
+  return top > 0 ? top : 0;
+}
+
+bool AllocateLineBitmap(WindowRef view, int clientWidth) {
+  LineBitmap.bits.reset();
+  LineBitmap.bytesPerRow = ComputeBytesPerRow(clientWidth, ClampCharsPerLine(Settings.charsPerLine));
+  LineBitmap.lineHeight = GlyphRows + ClampLineSpacing(Settings.lineSpacing);
+  LineBitmap.bits = AllocateZeroed<uint8_t>(static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
+  if (!LineBitmap.bits) {
+    ShowErrorBox(view, ErrorAllocMemory, nullptr, StylePlain);
+    return false;
+  }
+  return true;
+}
+
+void PutBlankCell(int cell) { PutNarrowGlyph(cell, nullptr); }
+
+void PutNarrowGlyph(int cell, const uint8_t* glyph) {
+  uint8_t* row = CellTop(cell);
+  if (row == nullptr) return;
+  for (int k = 0; k < GlyphRows; ++k, row += LineBitmap.bytesPerRow) *row = glyph ? glyph[k] : 0;
+}
+
+void PutWideGlyph(int cell, const uint8_t* glyph) {
+  uint8_t* row = CellTop(cell);
+  if (row == nullptr) return;
+  bool rightHalf = cell + 1 < LineBitmap.bytesPerRow;
+  for (int k = 0; k < GlyphRows; ++k, row += LineBitmap.bytesPerRow) {
+    row[0] = glyph ? glyph[2 * k] : 0;
+    if (rightHalf) row[1] = glyph ? glyph[2 * k + 1] : 0;
+  }
+}
+
+void RenderLine(const uint8_t* bytes, int count, size_t readable) {
+  if (LineBitmap.bits == nullptr) return;
+  std::memset(LineBitmap.bits.get(), 0, static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
+  if (count <= 0 || bytes == nullptr) return;
+  if (readable < static_cast<size_t>(count)) readable = static_cast<size_t>(count);
+  const int width = LineBitmap.bytesPerRow;
+  int col = 0;
+  int i = 0;
+  // Nothing past the last cell is drawn, so the walk stops there.
+  while (i < count && col < width) {
+    uint8_t b = bytes[i];
+    if (IsControlByte(b)) {
+      if (b == 0x09) {
+        for (int n = 8 - col % 8; n > 0 && col < width; --n) PutBlankCell(col++);
+      } else {
+        PutBlankCell(col++);
+      }
+      ++i;
+      continue;
+    }
+    const uint8_t* (*pairGlyph)(uint8_t, uint8_t) = nullptr;
+    if (CodeType == CodeGb && IsGbLeadByte(b)) pairGlyph = GbGlyph;
+    else if (CodeType == CodeBig5 && IsBig5LeadByte(b)) pairGlyph = Big5Glyph;
+    else if (CodeType == CodeShiftJis && IsSjisLeadByte(b)) pairGlyph = SjisGlyph;
+    if (pairGlyph != nullptr) {
+      uint8_t second = static_cast<size_t>(i) + 1 < readable ? bytes[i + 1] : 0;
+      PutWideGlyph(col, pairGlyph(b, second));
+      col += 2;
+      i += 2;
+    } else {
+      PutNarrowGlyph(col++, SingleByteGlyph(b));
+      ++i;
+    }
+  }
+}

@@ -1,0 +1,21 @@
+// Breaking the text into display lines, and detecting its code on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/prompts.h"
+
+// The index storage starts with room for this many entries and grows by as
+// many again.
+constexpr size_t LineIndexStep = 1024;
+// The storage grows before the entry that would be this many since the start
+// or since the last growth, so at least four entries are always free.
+constexpr int LineIndexGrowthCount = 1020;
+
+// Rebuilds Document.LineIndex and lineCount over the first n bytes of the
+// text (at most what the text holds) with Settings.charsPerLine cells per
+// line, sets CodeType from the bytes, and returns the view to the first
+// line. On an allocation failure shows message 5, leaves no lines and
+// returns false.
+bool BuildLineIndex(WindowRef owner, uint32_t n);

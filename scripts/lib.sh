@@ -1,0 +1,40 @@
+# Shared by the scripts: the repository root and the Debian packages.
+ZK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Installs the named Debian packages that are missing (only as root).
+zk_ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing Debian packages: ${missing[*]} (install them as root)" >&2
+    return 1
+  fi
+  echo "installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686)
+ZK_TEST_PACKAGES=(wine wine64)
+
+# A private, throw-away Wine prefix: no user's settings are touched.
+zk_wine_env() {
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX
+  WINEPREFIX=$(mktemp -d /tmp/zk-wine.XXXXXX)
+}
+
+zk_wine_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+}

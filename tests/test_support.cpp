@@ -1,0 +1,76 @@
+#include "tests/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+
+#include "document/document.h"
+#include "document/glyph_font.h"
+#include "document/line_bitmap.h"
+#include "shell/font_path.h"
+#include "shell/memory.h"
+#include "shell/prompts_headless.h"
+#include "shell/settings_values.h"
+#include "shell/view_state.h"
+
+Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+ScratchFolder::ScratchFolder() {
+  static std::atomic<int> counter{0};
+  std::random_device seed;
+  path = std::filesystem::temp_directory_path() /
+         ("zk-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(path);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+std::string ScratchFolder::File(const std::string& name) const { return (path / name).string(); }
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes MakeMarkedFont(size_t size) {
+  Bytes font(size, 0);
+  for (size_t offset = 0; offset < size && offset < WideGlyphArea; ++offset) {
+    font[offset] = static_cast<uint8_t>((offset / 16) ^ (offset % 16));
+  }
+  for (size_t offset = WideGlyphArea; offset < size; ++offset) {
+    size_t g = (offset - WideGlyphArea) / 32;
+    size_t k = (offset - WideGlyphArea) % 32;
+    if (k == 0) font[offset] = static_cast<uint8_t>((g + 1) & 0xFF);
+    else if (k == 1) font[offset] = static_cast<uint8_t>(((g + 1) >> 8) & 0xFF);
+    else font[offset] = static_cast<uint8_t>(k);
+  }
+  return font;
+}
+
+int MarkedGlyphNumber(const uint8_t* glyph) { return (glyph[0] | (glyph[1] << 8)) - 1; }
+
+void ResetCoreState() {
+  ClearDocument();
+  Document.fileName[0] = '\0';
+  CodeType = CodeGb;
+  Settings = SettingsRecord{};
+  ViewState = ViewStateRecord{};
+  GlyphFont.bytes.reset();
+  GlyphFont.size = 0;
+  LineBitmap.bits.reset();
+  LineBitmap.bytesPerRow = 0;
+  LineBitmap.lineHeight = 0;
+  FailAllocationsAfter(-1);
+  ClearHeadlessPrompts();
+  SetHeadlessEcho(false);
+  SetHeadlessQuestionHandler(nullptr);
+  SetModulePath("");
+}

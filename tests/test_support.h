@@ -1,0 +1,34 @@
+// Helpers shared by the test suites: scratch folders and files, and small
+// hand-made fonts whose glyphs tell which one was drawn.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ToBytes(const std::string& text);
+
+// A fresh, empty folder for one test; removed by the destructor.
+struct ScratchFolder {
+  ScratchFolder();
+  ~ScratchFolder();
+  std::filesystem::path path;
+  std::string File(const std::string& name) const;
+};
+
+void WriteFile(const std::string& path, const Bytes& bytes);
+Bytes ReadFile(const std::string& path);
+
+// A font of `size` bytes in which every glyph is recognisable: byte k of the
+// single-byte glyph of c is c ^ k; the bytes of wide glyph g hold the low
+// and high byte of g + 1 in rows 0 and 1 (never all clear) and k elsewhere.
+Bytes MakeMarkedFont(size_t size);
+
+// The wide glyph number recorded in 32 glyph bytes of a marked font.
+int MarkedGlyphNumber(const uint8_t* glyph);
+
+// Resets every process-wide value the core keeps to its start-up state.
+void ResetCoreState();
