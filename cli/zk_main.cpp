@@ -15,6 +15,9 @@ struct CommandEntry {
 const CommandEntry Commands[] = {
     {"info", RunInfoCommand, "print the code, length and line count of a file"},
     {"cat", RunCatCommand, "write the text of a file as the viewer holds it"},
+#ifdef ZK_HAVE_PNG
+    {"render", RunRenderCommand, "draw the display lines of a file into a PNG picture"},
+#endif
 };
 
 void PrintUsage(std::FILE* out) {

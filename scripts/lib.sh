@@ -19,7 +19,7 @@ zk_ensure_packages() {
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
+ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libpng-dev unifont opencc libopencc-data
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686)
 ZK_TEST_PACKAGES=(wine wine64)

@@ -1,0 +1,102 @@
+#include <cstring>
+
+#include "tools/make_data.h"
+
+namespace {
+constexpr size_t SingleByteArea = 4096;
+
+// 3 x 5 pixel hex digits, one byte a row, the pixels in bits 2..0.
+constexpr uint8_t HexDigits[16][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+    {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
+    {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4}};
+
+// A byte that is no character of the code: a box with its two hex digits,
+// so that a wrong code or a damaged file shows which byte it met.
+void PutMark(uint8_t* glyph, uint8_t byte) {
+  std::memset(glyph, 0, 16);
+  glyph[1] = glyph[14] = 0xFE;
+  for (int row = 2; row <= 13; ++row) glyph[row] = 0x82;
+  for (int row = 0; row < 5; ++row) {
+    glyph[3 + row] = static_cast<uint8_t>(glyph[3 + row] | HexDigits[byte >> 4][row] << 3);
+    glyph[8 + row] = static_cast<uint8_t>(glyph[8 + row] | HexDigits[byte & 15][row] << 3);
+  }
+}
+
+bool IsMarkedByte(int code, int b) {
+  if (b == 0x7F) return true;  // DEL is drawn, not obeyed: show it
+  if (code == DataSjis) return b == 0x80 || b == 0xA0 || b >= 0xFD;
+  return (b >= 0x80 && b <= 0xA0) || b == 0xFF;
+}
+
+bool IsDrawnSingleByte(int code, int b) {
+  if (b >= 0x20 && b <= 0x7E) return true;
+  return code == DataSjis && b >= 0xA1 && b <= 0xDF;  // half-width katakana
+}
+
+bool IsBlankGlyph(const uint8_t* glyph, size_t size) {
+  for (size_t k = 0; k < size; ++k) {
+    if (glyph[k] != 0) return false;
+  }
+  return true;
+}
+
+void FillSingleByteArea(int code, const CodeChart& chart, const UnifontGlyphs& glyphs, uint8_t* area,
+                        FontCoverage& coverage) {
+  for (int b = 0; b < 256; ++b) {
+    uint8_t* glyph = area + 16 * b;
+    if (IsMarkedByte(code, b)) {
+      PutMark(glyph, static_cast<uint8_t>(b));
+      ++coverage.marks;
+      continue;
+    }
+    if (!IsDrawnSingleByte(code, b)) continue;
+    char32_t c = chart.singles[b];
+    if (c == 0 || c >= glyphs.size() || glyphs[c].width != 8) continue;
+    std::memcpy(glyph, glyphs[c].rows, 16);
+    if (!IsBlankGlyph(glyph, 16) || IsBlankCharacter(c)) ++coverage.singleGlyphs;
+  }
+}
+
+// Unifont's glyph of `c` as a 16 x 16 glyph; a narrow one is centred.
+bool PutWideGlyph(const UnifontGlyphs& glyphs, char32_t c, uint8_t* glyph, FontCoverage& coverage) {
+  if (c >= glyphs.size() || glyphs[c].width == 0) return false;
+  const UnifontGlyph& source = glyphs[c];
+  if (source.width == 16) {
+    std::memcpy(glyph, source.rows, 32);
+  } else {
+    for (int row = 0; row < 16; ++row) {
+      glyph[2 * row] = static_cast<uint8_t>(source.rows[row] >> 4);
+      glyph[2 * row + 1] = static_cast<uint8_t>(source.rows[row] << 4);
+    }
+    ++coverage.centred;
+  }
+  return true;
+}
+}  // namespace
+
+bool IsBlankCharacter(char32_t c) {
+  return c == 0x20 || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B) || c == 0x202F || c == 0x205F;
+}
+
+Bytes BuildFont(int code, const CodeChart& chart, const UnifontGlyphs& glyphs, FontCoverage& coverage) {
+  CodeLayout layout = FontLayout(code);
+  coverage.positions = static_cast<int>(layout.leads.size() * layout.trails.size());
+  Bytes font(SingleByteArea + 32 * static_cast<size_t>(coverage.positions), 0);
+  FillSingleByteArea(code, chart, glyphs, font.data(), coverage);
+  uint8_t* glyph = font.data() + SingleByteArea;
+  for (uint8_t lead : layout.leads) {
+    for (uint8_t trail : layout.trails) {
+      char32_t c = CharacterAt(chart, lead, trail);
+      if (c != 0) {
+        ++coverage.decoded;
+        bool placed = PutWideGlyph(glyphs, c, glyph, coverage);
+        if (IsBlankCharacter(c)) ++coverage.blankCharacters;
+        else if (placed && !IsBlankGlyph(glyph, 32)) ++coverage.drawn;
+        else coverage.missing.push_back(c);
+      }
+      glyph += 32;
+    }
+  }
+  return font;
+}
