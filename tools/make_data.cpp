@@ -89,6 +89,8 @@ std::string ListOf(const std::vector<char32_t>& chars, size_t limit) {
   return text;
 }
 
+std::string Shown(char32_t c) { return c == 0 ? std::string("?") : Utf8(c); }
+
 bool IsHanzi(char32_t c) { return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF); }
 
 // Through `there` and `back`: how many hanzi of `from` have a counterpart,
@@ -105,14 +107,15 @@ void ReportRoundTrip(std::string& report, const CodeChart charts[3], const Conve
       char32_t c = CharacterAt(charts[there.from], lead, trail);
       if (!IsHanzi(c)) continue;
       ++hanzi;
-      uint8_t middle[2], end[2];
+      uint8_t middle[2] = {}, end[2] = {};
       if (!LookUpCell(there, lead, trail, middle) || (middle[0] == replacement[0] && middle[1] == replacement[1])) continue;
       ++expressible;
       if (LookUpCell(back, middle[0], middle[1], end) && end[0] == lead && end[1] == trail) {
         ++returned;
       } else if (++listed <= 30) {
-        lost += " " + Utf8(c) + ">" + Utf8(CharacterAt(charts[there.to], middle[0], middle[1])) + ">" +
-                Utf8(CharacterAt(charts[there.from], end[0], end[1]));
+        lost.append(" ").append(Utf8(c)).append(">");
+        lost.append(Shown(CharacterAt(charts[there.to], middle[0], middle[1]))).append(">");
+        lost.append(Shown(CharacterAt(charts[there.from], end[0], end[1])));
       }
     }
   }
@@ -159,11 +162,12 @@ int main(int argc, char** argv) {
     char line[512];
     std::snprintf(line, sizeof line,
                   "  %s (%s): %zu bytes, %d glyph positions, %d decode to a character, %d of them spaces;\n"
-                  "    %d of the %d visible ones have a non-blank glyph (%s), %d narrow glyphs centred;\n"
+                  "    %d of the %d visible ones have a non-blank glyph (%s);\n"
+                  "    narrow glyphs: %d centred, %d box drawing joined to the cell's edges, %d blocks stretched;\n"
                   "    single bytes: %d glyphs, %d marks for bytes that are no character\n",
                   FontNames[code], CodeNames[code], font.size(), coverage.positions, coverage.decoded,
                   coverage.blankCharacters, coverage.drawn, visible, Percent(coverage.drawn, visible).c_str(),
-                  coverage.centred, coverage.singleGlyphs, coverage.marks);
+                  coverage.centred, coverage.joined, coverage.stretched, coverage.singleGlyphs, coverage.marks);
     report += line;
     if (charts[code].borrowed > 0) {
       std::snprintf(line, sizeof line, "    %d positions of the user-defined rows 0xC6A1 to 0xC8FE read as BIG5-HKSCS\n",

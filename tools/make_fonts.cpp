@@ -58,19 +58,36 @@ void FillSingleByteArea(int code, const CodeChart& chart, const UnifontGlyphs& g
   }
 }
 
-// Unifont's glyph of `c` as a 16 x 16 glyph; a narrow one is centred.
+bool IsBoxDrawing(char32_t c) { return c >= 0x2500 && c <= 0x257F; }
+bool IsBlockElement(char32_t c) { return c >= 0x2580 && c <= 0x259F; }
+
+// Unifont's glyph of `c` as a 16 x 16 glyph. A narrow one is centred, except
+// that the lines of box drawing still reach the cell's edges and blocks and
+// shades fill the cell, so that tables and bars drawn with double-byte
+// characters join up.
 bool PutWideGlyph(const UnifontGlyphs& glyphs, char32_t c, uint8_t* glyph, FontCoverage& coverage) {
   if (c >= glyphs.size() || glyphs[c].width == 0) return false;
   const UnifontGlyph& source = glyphs[c];
   if (source.width == 16) {
     std::memcpy(glyph, source.rows, 32);
-  } else {
-    for (int row = 0; row < 16; ++row) {
-      glyph[2 * row] = static_cast<uint8_t>(source.rows[row] >> 4);
-      glyph[2 * row + 1] = static_cast<uint8_t>(source.rows[row] << 4);
-    }
-    ++coverage.centred;
+    return true;
   }
+  for (int row = 0; row < 16; ++row) {
+    uint8_t narrow = source.rows[row];
+    unsigned wide = static_cast<unsigned>(narrow) << 4;
+    if (IsBlockElement(c)) {
+      wide = 0;
+      for (int bit = 0; bit < 8; ++bit) wide |= ((narrow >> bit) & 1u) * (3u << (2 * bit));
+    } else if (IsBoxDrawing(c)) {
+      if (narrow & 0x80) wide |= 0xF000;
+      if (narrow & 0x01) wide |= 0x000F;
+    }
+    glyph[2 * row] = static_cast<uint8_t>(wide >> 8);
+    glyph[2 * row + 1] = static_cast<uint8_t>(wide & 0xFF);
+  }
+  if (IsBlockElement(c)) ++coverage.stretched;
+  else if (IsBoxDrawing(c)) ++coverage.joined;
+  else ++coverage.centred;
   return true;
 }
 }  // namespace
