@@ -15,9 +15,7 @@ namespace {
 void Index(const Bytes& bytes, int width = 80) {
   ResetCoreState();
   Settings.charsPerLine = width;
-  Document.text = AllocateZeroed<uint8_t>(bytes.size() + 1);
-  std::copy(bytes.begin(), bytes.end(), Document.text.get());
-  Document.textSize = bytes.size() + 1;
+  ASSERT_TRUE(PutDocumentText(nullptr, bytes.data(), bytes.size()));
   BuildLineIndex(nullptr, static_cast<uint32_t>(bytes.size()));
 }
 
