@@ -168,6 +168,11 @@ TEST(LineIndex, AllocationFailuresLeaveNoLinesAndSayWhy) {
   EXPECT_EQ(Document.lineCount, 0);
   ASSERT_EQ(HeadlessPrompts().size(), 1u);
   EXPECT_EQ(HeadlessPrompts()[0].id, 5);
+  // The growth for the final entry of an unfinished last line fails too.
+  Index(Join({Repeat('\n', 1019), ToBytes("x")}));
+  FailAllocationsAfter(1);
+  EXPECT_FALSE(BuildLineIndex(nullptr, Document.textLength));
+  EXPECT_EQ(Document.lineCount, 0);
   FailAllocationsAfter(-1);
 }
 
