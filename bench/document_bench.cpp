@@ -38,15 +38,9 @@ std::vector<uint8_t> MakeGbText(size_t size) {
   return text;
 }
 
-void PutInDocument(const std::vector<uint8_t>& bytes) {
-  Document.text = AllocateZeroed<uint8_t>(bytes.size() + 1);
-  std::copy(bytes.begin(), bytes.end(), Document.text.get());
-  Document.textSize = bytes.size() + 1;
-  Document.textLength = static_cast<uint32_t>(bytes.size());
-}
-
 void BM_BuildLineIndex(benchmark::State& state) {
-  PutInDocument(MakeGbText(TextSize));
+  std::vector<uint8_t> text = MakeGbText(TextSize);
+  PutDocumentText(nullptr, text.data(), text.size());
   Settings.charsPerLine = static_cast<int>(state.range(0));
   for (auto _ : state) {
     BuildLineIndex(nullptr, static_cast<uint32_t>(TextSize));

@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include <cstring>
+
 #include "document/hz_decode.h"
 #include "document/line_index.h"
 #include "shell/error_messages.h"
@@ -57,6 +59,20 @@ bool LoadDocument(WindowRef owner, const char* path) {
   Document.textSize = static_cast<size_t>(size) + 1;
   Document.textLength = static_cast<uint32_t>(size);
   if (Settings.supportHZ != 0) DecodeHz(owner);
+  return true;
+}
+
+bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
+  ReleaseText();
+  Block<uint8_t> text = n <= MaxTextLength ? AllocateZeroed<uint8_t>(n + 1) : nullptr;
+  if (!text) {
+    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
+    return false;
+  }
+  if (n > 0) std::memcpy(text.get(), bytes, n);
+  Document.text = std::move(text);
+  Document.textSize = n + 1;
+  Document.textLength = static_cast<uint32_t>(n);
   return true;
 }
 

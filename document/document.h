@@ -41,3 +41,8 @@ bool LoadAndIndexDocument(WindowRef owner, const char* path);
 
 // Releases the text and the line index: no document.
 void ClearDocument();
+
+// Makes a copy of bytes[0..n) the text, as if read from a file (no HZ
+// decoding, no line index). On an allocation failure shows message 5, leaves
+// an empty text and returns false.
+bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n);

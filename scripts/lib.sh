@@ -38,3 +38,17 @@ zk_wine_cleanup() {
     rm -rf "$WINEPREFIX"
   fi
 }
+
+ZK_SANITIZE_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14)
+
+# The native tree built with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, with the fuzz targets: build/sanitize.
+zk_build_sanitized() {
+  zk_ensure_packages "${ZK_SANITIZE_PACKAGES[@]}" || return 1
+  (cd "$ZK_ROOT" &&
+    { [ -f build/sanitize/build.ninja ] ||
+      cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+        -DZK_SANITIZE=ON -DZK_FUZZ=ON -DZK_BUILD_BENCH=OFF >/dev/null; } &&
+    cmake --build build/sanitize -j "${ZK_JOBS:-2}")
+}

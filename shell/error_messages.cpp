@@ -20,8 +20,8 @@ const char* const ErrorTexts[LastErrorId - FirstErrorId + 1] = {
     "Cann't create the convert target file: %s",
     "Cann't write the convert target file: %s",
     "Get printer DC failed!",
-    "The print driver can not support StrecthBlt function then can not print out.\n"
-    "Please version up the print driver!",
+    ("The print driver can not support StrecthBlt function then can not print out.\n"
+     "Please version up the print driver!"),
     "Margin is too big, please setup it once again!",
     "Cann't create print abort dialog box!\ncontinue to print!",
     "Print can not started!",

@@ -114,3 +114,17 @@ TEST(DocumentLoad, LargeFilesArriveWholeAcrossReadPieces) {
   EXPECT_EQ(TextHeld(), bytes);
   EXPECT_EQ(Document.lineCount, 200000 / 7 + 1);
 }
+
+TEST(DocumentLoad, TextFromMemoryIsCopiedWithAZeroAfterIt) {
+  ResetCoreState();
+  Bytes bytes = ToBytes("abc");
+  ASSERT_TRUE(PutDocumentText(nullptr, bytes.data(), bytes.size()));
+  EXPECT_EQ(TextHeld(), bytes);
+  EXPECT_EQ(Document.text[3], 0);
+  FailAllocationsAfter(0);
+  EXPECT_FALSE(PutDocumentText(nullptr, bytes.data(), bytes.size()));
+  FailAllocationsAfter(-1);
+  EXPECT_EQ(Document.textLength, 0u);
+  ASSERT_EQ(HeadlessPrompts().size(), 1u);
+  EXPECT_EQ(HeadlessPrompts()[0].id, 5);
+}

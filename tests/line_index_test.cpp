@@ -15,9 +15,7 @@ namespace {
 void Index(const Bytes& bytes, int width = 80) {
   ResetCoreState();
   Settings.charsPerLine = width;
-  Document.text = AllocateZeroed<uint8_t>(bytes.size() + 1);
-  std::copy(bytes.begin(), bytes.end(), Document.text.get());
-  Document.textSize = bytes.size() + 1;
+  ASSERT_TRUE(PutDocumentText(nullptr, bytes.data(), bytes.size()));
   BuildLineIndex(nullptr, static_cast<uint32_t>(bytes.size()));
 }
 
@@ -170,6 +168,11 @@ TEST(LineIndex, AllocationFailuresLeaveNoLinesAndSayWhy) {
   EXPECT_EQ(Document.lineCount, 0);
   ASSERT_EQ(HeadlessPrompts().size(), 1u);
   EXPECT_EQ(HeadlessPrompts()[0].id, 5);
+  // The growth for the final entry of an unfinished last line fails too.
+  Index(Join({Repeat('\n', 1019), ToBytes("x")}));
+  FailAllocationsAfter(1);
+  EXPECT_FALSE(BuildLineIndex(nullptr, Document.textLength));
+  EXPECT_EQ(Document.lineCount, 0);
   FailAllocationsAfter(-1);
 }
 

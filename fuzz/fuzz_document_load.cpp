@@ -1,0 +1,30 @@
+// Loading: HZ decoding and the line index at random widths.
+#include "document/document.h"
+#include "document/hz_decode.h"
+#include "document/line_index.h"
+#include "fuzz/fuzz_support.h"
+#include "shell/settings_values.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ResetForFuzzing();
+  FuzzInput input{data, size};
+  Settings.charsPerLine = ClampCharsPerLine(TakeWord(input) % 600);
+  bool decodeHz = TakeByte(input) & 1;
+  PutDocumentText(nullptr, input.data, input.size);
+  if (decodeHz) DecodeHz(nullptr);
+  FUZZ_CHECK(Document.textLength <= input.size);
+  FUZZ_CHECK(Document.text[Document.textLength] == 0);
+  BuildLineIndex(nullptr, Document.textLength);
+  FUZZ_CHECK(Document.lineCount >= 0);
+  if (Document.lineCount == 0) return 0;
+  FUZZ_CHECK(Document.LineIndex[0] == 0);
+  FUZZ_CHECK(static_cast<size_t>(Document.lineCount) + 4 <= Document.lineIndexCapacity);
+  for (int j = 0; j < Document.lineCount; ++j) {
+    // Every display line holds at least one byte, and no more than a line
+    // can: width + 1 cells, or a tab's run past the width.
+    FUZZ_CHECK(Document.LineIndex[j] < Document.LineIndex[j + 1]);
+  }
+  FUZZ_CHECK(Document.LineIndex[Document.lineCount] <= Document.textLength);
+  FUZZ_CHECK(CodeType >= CodeGb && CodeType <= CodeShiftJis);
+  return 0;
+}
