@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 
 std::string DataFile(const std::string& name) { return std::string(ZK_DATA_DIR) + "/" + name; }
 
@@ -35,12 +36,18 @@ Bytes CentreNarrowBitmap(const Bytes& narrow) {
 }
 
 char32_t DecodeWithIconv(const char* charset, uint8_t first, uint8_t second) {
-  // Opened once for the whole run of the suite.
-  static std::map<std::string, iconv_t> converters;
+  // Opened once for the whole run of the suite, closed at its end.
+  struct CloseConverter {
+    void operator()(void* converter) const { iconv_close(converter); }
+  };
+  static std::map<std::string, std::unique_ptr<void, CloseConverter>> converters;
   auto known = converters.find(charset);
-  if (known == converters.end()) known = converters.emplace(charset, iconv_open("UTF-32LE", charset)).first;
-  iconv_t converter = known->second;
-  if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
+  if (known == converters.end()) {
+    iconv_t opened = iconv_open("UTF-32LE", charset);
+    if (opened == reinterpret_cast<iconv_t>(-1)) return 0;
+    known = converters.emplace(charset, std::unique_ptr<void, CloseConverter>(opened)).first;
+  }
+  iconv_t converter = known->second.get();
   iconv(converter, nullptr, nullptr, nullptr, nullptr);
   char in[2] = {static_cast<char>(first), static_cast<char>(second)};
   unsigned char out[16];
