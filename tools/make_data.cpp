@@ -110,7 +110,8 @@ void ReportRoundTrip(std::string& report, const CodeChart charts[3], const Conve
       uint8_t middle[2] = {}, end[2] = {};
       if (!LookUpCell(there, lead, trail, middle) || (middle[0] == replacement[0] && middle[1] == replacement[1])) continue;
       ++expressible;
-      if (LookUpCell(back, middle[0], middle[1], end) && end[0] == lead && end[1] == trail) {
+      // Big5 holds a few hanzi twice: the same character counts as back.
+      if (LookUpCell(back, middle[0], middle[1], end) && CharacterAt(charts[there.from], end[0], end[1]) == c) {
         ++returned;
       } else if (++listed <= 30) {
         lost.append(" ").append(Utf8(c)).append(">");
