@@ -4,7 +4,6 @@
 #include "tools/make_data.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
