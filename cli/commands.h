@@ -4,6 +4,8 @@
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
+int RunConvertCommand(int argc, char** argv, int first);
+int RunTablesCommand(int argc, char** argv, int first);
 
 // Fills ModulePath with the path of the running program, so that files
 // beside it are found as the viewer finds them.
