@@ -197,7 +197,7 @@ int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, co
         starts &= starts - 1;
         const size_t at = base + static_cast<size_t>(k);
         PutPair(out + (at - chunkStart), PairOutput[LoadPair(source + at)]);
-        const size_t end = at + 1 + ((firstBytes >> k) & 1);
+        const size_t end = at + 1 + static_cast<size_t>((firstBytes >> k) & 1);
         if (end - chunkStart >= ConvertChunkThreshold) {
           ConvertOutputBuffer.count = end - chunkStart;
           if (!WriteOutput(target)) return 1;
@@ -207,7 +207,7 @@ int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, co
     }
     carry = firstBytes >> 63;
   }
-  size_t i = base + carry;
+  size_t i = base + static_cast<size_t>(carry);
   while (i + 1 < sourceLength) {
     PutPair(out + (i - chunkStart), PairOutput[LoadPair(source + i)]);
     i += IsLead<Code>(source[i]) ? 2 : 1;
