@@ -284,7 +284,7 @@ TEST(ConvertChunks, OutputCrossingTheThresholdManyTimesEqualsOneWrite) {
 
 TEST(ConvertChunks, ASinkThatFailsStopsTheConverterAtOnce) {
   Bytes source;
-  for (int k = 0; k < 20000; ++k) source.push_back(k % 5 == 0 ? '~' : static_cast<uint8_t>(0xB0 + k % 7));
+  for (int k = 0; k < 20000; ++k) source.push_back(static_cast<uint8_t>(k % 5 == 0 ? '~' : 0xB0 + k % 7));
   Bytes hz;
   {
     ChunkSink sink;
