@@ -1,5 +1,6 @@
 #include "convert/convert_file.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "shell/error_messages.h"
@@ -22,6 +23,7 @@ constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
 constexpr size_t TargetBufferSize = 1u << 20;
 
 bool FileExists(const char* path) {
+  if (path == nullptr) return false;
 #ifdef _WIN32
   return _access(path, 0) == 0;
 #else
@@ -114,8 +116,6 @@ void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath) {
   out[used + ending] = '\0';
 }
 
-ByteSink FileSink(std::FILE* file) { return ByteSink{WriteToFile, file}; }
-
 bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {
   WholeFile table;
   if (const char* tableName = ConvertTableName(ConvertMode, toGb)) {
@@ -145,7 +145,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   if (targetBuffer) std::setvbuf(target.get(), targetBuffer.get(), _IOFBF, TargetBufferSize);
-  int failed = RunConverter(FileSink(target.get()), table, source, toGb);
+  int failed = RunConverter(ByteSink{WriteToFile, target.get()}, table, source, toGb);
   // What stdio still holds is written at the close, which may fail as well.
   bool closed = std::fclose(target.release()) == 0;
   if (failed != 0 || !closed) {

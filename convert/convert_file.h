@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 #include "convert/converters.h"
 #include "shell/font_path.h"
@@ -15,9 +14,6 @@ constexpr size_t OverwritePromptCapacity = PathCapacity + 40;
 // "File %s is existed, Overwrite it ?" with `targetPath` in it. The result
 // always fits `outSize` (at least 1): a name too long for it is cut.
 void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath);
-
-// A sink that writes to an open stdio file.
-ByteSink FileSink(std::FILE* file);
 
 // Converts `sourcePath` into `targetPath`: GB into the other code of the
 // pair when toGb is 0, the other code into GB otherwise. Reads the table

@@ -52,10 +52,22 @@ struct SjisSource {
 // Lead bytes lie in one or two ranges; an unused second range is empty
 // (first above last).
 template <typename Code>
-bool IsLead(uint8_t b) {
+constexpr bool IsLead(uint8_t b) {
   return (b >= Code::LeadRanges[0].first && b <= Code::LeadRanges[0].last) ||
          (b >= Code::LeadRanges[1].first && b <= Code::LeadRanges[1].last);
 }
+
+// The byte classes of the viewer, restated as ranges that a block test can use.
+constexpr bool LeadRangesMatchByteClasses() {
+  for (unsigned b = 0; b < 256; ++b) {
+    const uint8_t v = static_cast<uint8_t>(b);
+    if (IsLead<GbSource>(v) != IsGbLeadByte(v) || IsLead<Big5Source>(v) != IsBig5LeadByte(v) ||
+        IsLead<SjisSource>(v) != IsSjisLeadByte(v))
+      return false;
+  }
+  return true;
+}
+static_assert(LeadRangesMatchByteClasses());
 
 uint16_t LoadPair(const uint8_t* bytes) {
   uint16_t pair;
