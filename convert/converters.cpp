@@ -158,10 +158,14 @@ void PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
   for (size_t part = 0; part < 8; ++part, firsts >>= 8) {
     const unsigned mask = static_cast<unsigned>(firsts & 0xFF);
     if (mask == 0) continue;
-    const uint8_t* slots = LeadSlots.slots[mask];
+    uint32_t slots;
+    std::memcpy(&slots, LeadSlots.slots[mask], 4);
     uint8_t* partTo = to + 8 * part;
     const uint8_t* partFrom = from + 8 * part;
-    for (size_t slot = 0; slot < 4; ++slot) PutPair(partTo + slots[slot], PairOutput[LoadPair(partFrom + slots[slot])]);
+    for (size_t slot = 0; slot < 4; ++slot, slots >>= 8) {
+      const size_t at = slots & 0xFF;
+      PutPair(partTo + at, PairOutput[LoadPair(partFrom + at)]);
+    }
   }
 }
 
