@@ -8,7 +8,7 @@
 #include "shell/prompts_headless.h"
 
 #ifdef _WIN32
-#include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -30,7 +30,9 @@ bool forceOverwrite = false;
 
 bool StdinIsTerminal() {
 #ifdef _WIN32
-  return _isatty(_fileno(stdin)) != 0;
+  // The C library takes the NUL device for a terminal; only a console is one.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 #else
   return isatty(STDIN_FILENO) != 0;
 #endif
@@ -48,7 +50,10 @@ bool AnswerOverwrite(const char* text) {
   for (;;) {
     std::fprintf(stderr, "%s (y/n) ", text);
     std::fflush(stderr);
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return false;
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
+      std::fputc('\n', stderr);
+      return false;
+    }
     if (answer[0] == 'y' || answer[0] == 'Y') return true;
     if (answer[0] == 'n' || answer[0] == 'N') return false;
   }

@@ -162,17 +162,6 @@ TEST(ZkConvert, AnExistingTargetIsReplacedOnlyWithForceOrAYes) {
   EXPECT_EQ(ReadFile(target), ToBytes("new"));
 }
 
-TEST(ZkConvert, AnEmptySourceGivesAnEmptyTarget) {
-  ScratchFolder folder;
-  std::string source = folder.File("empty.gb"), target = folder.File("empty.hz");
-  WriteFile(source, Bytes{});
-  Outcome run = RunZk(ZK_PROGRAM, "convert --hz " + Quote(source) + " " + Quote(target));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.errors, "");
-  EXPECT_TRUE(std::filesystem::exists(target));
-  EXPECT_TRUE(ReadFile(target).empty());
-}
-
 TEST(ZkConvert, WordsThatDoNotFitAreRefused) {
   EXPECT_EQ(RunZk(ZK_PROGRAM, "convert a b").status, 2);
   EXPECT_EQ(RunZk(ZK_PROGRAM, "convert --big5 --hz a b").status, 2);
