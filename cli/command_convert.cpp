@@ -1,5 +1,5 @@
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
