@@ -4,6 +4,8 @@
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
+int RunConvertCommand(int argc, char** argv, int first);
+int RunTablesCommand(int argc, char** argv, int first);
 // Needs libpng: only in the native build.
 int RunRenderCommand(int argc, char** argv, int first);
 

@@ -1,0 +1,88 @@
+#include "convert/character_tables.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "shell/file_io.h"
+#include "shell/font_path.h"
+
+const char* const CharacterTableFileNames[3] = {"GBTBL.GB", "BIG5TBL.BG5", "SJISTBL.JP"};
+
+namespace {
+struct ByteRange {
+  uint8_t first;
+  uint8_t last;
+};
+
+struct TableLayout {
+  ByteRange leads[2];
+  ByteRange trails[2];
+};
+
+// Unused second ranges are empty (first above last).
+constexpr TableLayout Layouts[3] = {
+    {{{0xA1, 0xFE}, {1, 0}}, {{0xA1, 0xFE}, {1, 0}}},
+    {{{0xA1, 0xFE}, {1, 0}}, {{0x40, 0x7E}, {0xA1, 0xFE}}},
+    {{{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x40, 0x7E}, {0x80, 0xFC}}},
+};
+
+constexpr size_t HeadingLength = 22;
+// The longest row: a heading and 189 two-byte characters.
+constexpr size_t RowCapacity = HeadingLength + 2 * 189;
+
+size_t RangeCount(ByteRange range) { return range.first > range.last ? 0 : range.last - range.first + 1u; }
+
+// "\n-------  %2x --------\n" with the lead byte in lower-case hexadecimal.
+size_t PutHeading(uint8_t* row, unsigned lead) {
+  const char* const digits = "0123456789abcdef";
+  size_t n = 0;
+  row[n++] = '\n';
+  for (int k = 0; k < 7; ++k) row[n++] = '-';
+  row[n++] = ' ';
+  row[n++] = ' ';
+  row[n++] = static_cast<uint8_t>(digits[(lead >> 4) & 0xF]);
+  row[n++] = static_cast<uint8_t>(digits[lead & 0xF]);
+  row[n++] = ' ';
+  for (int k = 0; k < 8; ++k) row[n++] = '-';
+  row[n++] = '\n';
+  return n;
+}
+}  // namespace
+
+size_t CharacterTableFileSize(int table) {
+  if (table < 0 || table > 2) return 0;
+  const TableLayout& layout = Layouts[table];
+  size_t rows = RangeCount(layout.leads[0]) + RangeCount(layout.leads[1]);
+  size_t characters = RangeCount(layout.trails[0]) + RangeCount(layout.trails[1]);
+  return rows * (HeadingLength + 2 * characters);
+}
+
+int WriteCharacterTableFile(const char* path, int table) {
+  if (table < 0 || table > 2) return CharacterTableNotCreated;
+  FileHandle file = CreateForWriting(path);
+  if (!file) return CharacterTableNotCreated;
+  const TableLayout& layout = Layouts[table];
+  bool written = true;
+  uint8_t row[RowCapacity];
+  for (ByteRange leads : layout.leads) {
+    for (unsigned lead = leads.first; lead <= leads.last; ++lead) {
+      size_t n = PutHeading(row, lead);
+      for (ByteRange trails : layout.trails) {
+        for (unsigned trail = trails.first; trail <= trails.last; ++trail) {
+          row[n++] = static_cast<uint8_t>(lead);
+          row[n++] = static_cast<uint8_t>(trail);
+        }
+      }
+      written = written && std::fwrite(row, 1, n, file.get()) == n;
+    }
+  }
+  bool closed = std::fclose(file.release()) == 0;
+  return written && closed ? CharacterTableWritten : CharacterTableNotWritten;
+}
+
+int MakeCharacterTableFile(int table) {
+  if (table < 0 || table > 2) return CharacterTableNotCreated;
+  char path[PathCapacity];
+  if (!BuildPathBesideProgram(path, sizeof path, CharacterTableFileNames[table])) return CharacterTableNotCreated;
+  return WriteCharacterTableFile(path, table);
+}

@@ -1,0 +1,23 @@
+// Character table files: every double-byte code of GB, Big5 or Shift JIS,
+// one row of characters per lead byte under a heading naming it.
+#pragma once
+
+#include <cstddef>
+
+enum CharacterTables { CharacterTableGb = 0, CharacterTableBig5 = 1, CharacterTableSjis = 2 };
+
+// "GBTBL.GB", "BIG5TBL.BG5", "SJISTBL.JP" by CharacterTables.
+extern const char* const CharacterTableFileNames[3];
+
+// The size in bytes of a whole table file of `table`.
+size_t CharacterTableFileSize(int table);
+
+enum CharacterTableResults { CharacterTableWritten = 0, CharacterTableNotCreated = 1, CharacterTableNotWritten = 2 };
+
+// Writes the table file of `table` to `path`, replacing any file there
+// without asking; one of CharacterTableResults.
+int WriteCharacterTableFile(const char* path, int table);
+
+// Writes the table file of `table` beside the program, as the viewer's menu
+// commands do; a path that does not fit is not created.
+int MakeCharacterTableFile(int table);
