@@ -1,6 +1,9 @@
 #include "fuzz/fuzz_support.h"
 
 #include <cstdio>
+#include <vector>
+
+#include "convert/converters.h"
 
 #include "document/document.h"
 #include "document/glyph_font.h"
@@ -33,4 +36,35 @@ void ResetForFuzzing() {
   ClearDocument();
   Settings = SettingsRecord{};
   CodeType = CodeGb;
+}
+
+namespace {
+size_t WriteChecked(void* handle, const uint8_t* bytes, size_t count) {
+  auto* state = static_cast<CheckedSinkState*>(handle);
+  FUZZ_CHECK(!state->failed);  // nothing is written after a failure
+  FUZZ_CHECK(count >= 1 && count <= ConvertChunkThreshold + 3);
+  FUZZ_CHECK(bytes != nullptr);
+  if (state->chunks++ == state->failAt) {
+    state->failed = true;
+    return count - 1;
+  }
+  state->written += count;
+  return count;
+}
+}  // namespace
+
+ByteSink MakeCheckedSink(CheckedSinkState& state) { return ByteSink{WriteChecked, &state}; }
+
+void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint8_t* data, size_t size) {
+  FuzzInput input{data, size};
+  int toGb = TakeByte(input) & 1;
+  CheckedSinkState state;
+  state.failAt = static_cast<int>(TakeByte(input) % 8) - 1;
+  // Tables of every length up to a whole one, short ones most of all.
+  size_t tableLength = (static_cast<size_t>(TakeWord(input)) * 7) % (fullTableSize + 1);
+  std::vector<uint8_t> table(tableLength);
+  for (size_t i = 0; i < tableLength; ++i) table[i] = static_cast<uint8_t>(i * 131 + 7);
+  int result = convert(MakeCheckedSink(state), table.data(), table.size(), input.data, input.size, toGb);
+  FUZZ_CHECK(result == (state.failed ? 1 : 0));
+  FUZZ_CHECK(state.written <= input.size);
 }

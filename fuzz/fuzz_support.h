@@ -27,3 +27,22 @@ uint16_t TakeWord(FuzzInput& input);
 // Clears the prompts recorded by the headless seam and the process-wide
 // state, so that one input does not leak into the next.
 void ResetForFuzzing();
+
+// A sink that checks every chunk a converter writes, counts the bytes, and
+// fails on the chunk numbered failAt (never when failAt is negative).
+struct CheckedSinkState {
+  size_t written = 0;
+  int chunks = 0;
+  int failAt = -1;
+  bool failed = false;
+};
+
+struct ByteSink;
+ByteSink MakeCheckedSink(CheckedSinkState& state);
+
+// Runs one conversion through a checked sink, with a table, source and
+// failure point taken from the input, and checks what every converter
+// promises: chunks of at most 2041 bytes, an output within `outputBound`
+// times the source (plus 2), and a stop at the first failed chunk.
+using TableConverter = int (*)(ByteSink, const uint8_t*, size_t, const uint8_t*, size_t, int);
+void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint8_t* data, size_t size);
