@@ -202,3 +202,54 @@ TEST(ZkTables, FailuresPrintTheSystemMessageAndExitOne) {
   EXPECT_EQ(RunZk(ZK_PROGRAM, "tables").status, 2);
   EXPECT_EQ(RunZk(ZK_PROGRAM, "tables --hz x").status, 2);
 }
+
+TEST(ZkConvert, ATargetInAReadOnlyFolderFailsWithMessageSeventeen) {
+  ProgramFolder zk;
+  std::string source = zk.File("a.gb");
+  Bytes text = {'a', 0xB0, 0xA1, '\r', '\n'};
+  WriteFile(source, text);
+  std::filesystem::path locked = zk.folder.path / "locked";
+  std::filesystem::create_directory(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                           std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                                           std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+  std::string target = (locked / "a.hz").string();
+  // The superuser writes anywhere: run zk as an ordinary user to meet the
+  // folder's protection as a user would.
+  std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  std::string command = user + Quote(zk.program) + " convert --hz " + Quote(source) + " " + Quote(target) +
+                        " 2>&1 >/dev/null </dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string errors;
+  char buffer[1024];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) errors.append(buffer, n);
+  int status = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << errors;
+  EXPECT_EQ(errors, "Cann't create the convert target file: " + target + "\n");
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_EQ(ReadFile(source), text);
+}
+
+TEST(ZkConvert, NoConversionEverChangesItsSource) {
+  ProgramFolder zk;
+  Bytes text = {'~', 'a', 0xB0, 0xA1, 0xA4, 0x40, 0x88, 0x9F, 0x1A, '\r', '\n', 0xB0};
+  std::string source = zk.File("source.txt");
+  WriteFile(source, text);
+  Bytes sjisTable(2 * 43 * 189, 0xA1);
+  WriteFile(zk.File("SJISGB.TBL"), sjisTable);
+  WriteFile(zk.File("GBSJIS.TBL"), Bytes(17672, 0xA1));
+  WriteFile(zk.File("BIG5GB.TBL"), Bytes(10, 0xA1));  // short: read as far as it reaches
+  const char* options[] = {"--big5", "--big5 --to-gb", "--sjis", "--sjis --to-gb", "--hz", "--hz --to-gb"};
+  for (const char* option : options) {
+    // Success, a refused overwrite, a full disk and the same name twice.
+    std::string target = zk.File("target.out");
+    std::filesystem::remove(target);
+    EXPECT_EQ(zk.Zk(std::string("convert ") + option + " " + Quote(source) + " " + Quote(target)).status, 0)
+        << option;
+    EXPECT_EQ(zk.Zk(std::string("convert ") + option + " " + Quote(source) + " " + Quote(target)).status, 1);
+    EXPECT_EQ(zk.Zk(std::string("convert --force ") + option + " " + Quote(source) + " /dev/full").status, 1);
+    EXPECT_EQ(zk.Zk(std::string("convert --force ") + option + " " + Quote(source) + " " + Quote(source)).status, 1);
+    EXPECT_EQ(ReadFile(source), text) << option;
+  }
+}
