@@ -14,7 +14,7 @@ bool SetModulePath(const char* path) {
     ModulePath[0] = '\0';
     return false;
   }
-  std::memcpy(ModulePath, path, length);
+  if (length > 0) std::memcpy(ModulePath, path, length);
   ModulePath[length] = '\0';
   return true;
 }

@@ -226,7 +226,8 @@ TEST(ZkConvert, ATargetInAReadOnlyFolderFailsWithMessageSeventeen) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) errors.append(buffer, n);
   int status = pclose(pipe);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << errors;
-  EXPECT_EQ(errors, "Cann't create the convert target file: " + target + "\n");
+  // Only the first line: an instrumented build adds its own complaints.
+  EXPECT_EQ(errors.substr(0, errors.find('\n') + 1), "Cann't create the convert target file: " + target + "\n");
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_EQ(ReadFile(source), text);
 }

@@ -280,22 +280,6 @@ TEST_F(ConvertFileTest, AQuestionAboutA259CharacterPathShowsItWhole) {
 
 #ifndef _WIN32
 namespace {
-// A file that claims more bytes than a read gives: a kernel attribute file
-// measures a whole page and holds a line. Empty when there is none.
-std::string ShortReadingFile() {
-  for (const char* path : {"/sys/kernel/profiling", "/sys/kernel/mm/transparent_hugepage/enabled"}) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) continue;
-    std::fseek(file, 0, SEEK_END);
-    long size = std::ftell(file);
-    std::fseek(file, 0, SEEK_SET);
-    char buffer[8192];
-    size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    std::fclose(file);
-    if (size > 0 && got < static_cast<size_t>(size)) return path;
-  }
-  return "";
-}
 // Exits 0 when the conversion failed with message 18 and nothing else.
 void ConvertWithFilesLimitedTo(rlim_t bytes, const std::string& source, const std::string& target) {
   struct rlimit limit = {bytes, bytes};

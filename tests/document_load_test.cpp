@@ -128,3 +128,15 @@ TEST(DocumentLoad, TextFromMemoryIsCopiedWithAZeroAfterIt) {
   ASSERT_EQ(HeadlessPrompts().size(), 1u);
   EXPECT_EQ(HeadlessPrompts()[0].id, 5);
 }
+
+TEST(DocumentLoad, AFileThatReadsShortShowsMessageEightAndLeavesNoDocument) {
+  std::string shortFile = ShortReadingFile();
+  if (shortFile.empty()) GTEST_SKIP() << "no file here reads shorter than its size";
+  ResetCoreState();
+  EXPECT_FALSE(LoadAndIndexDocument(nullptr, shortFile.c_str()));
+  EXPECT_EQ(Document.textLength, 0u);
+  EXPECT_EQ(Document.lineCount, 0);
+  ASSERT_EQ(HeadlessPrompts().size(), 1u);
+  EXPECT_EQ(HeadlessPrompts()[0].text, "Can not read file : " + shortFile);
+  EXPECT_EQ(HeadlessPrompts()[0].style, StylePlain);
+}

@@ -184,3 +184,18 @@ TEST(FontLoad, AllocationAndReadFailuresAreReported) {
   EXPECT_EQ(HeadlessPrompts()[0].text, "Can not read font file!");
   EXPECT_EQ(GbGlyph(0xA1, 0xA1), nullptr);
 }
+
+#ifndef _WIN32  // a symbolic link needs privileges on Windows
+TEST(FontLoad, AFontThatReadsShortShowsMessageSixAndDrawsBlankPastWhatArrived) {
+  std::string shortFile = ShortReadingFile();
+  if (shortFile.empty()) GTEST_SKIP() << "no file here reads shorter than its size";
+  ResetCoreState();
+  ScratchFolder folder;
+  std::filesystem::create_symlink(shortFile, folder.File("ZKJT16.FON"));
+  SetModulePath(folder.File("zk").c_str());
+  EXPECT_FALSE(LoadCodeFont(nullptr));
+  ASSERT_EQ(HeadlessPrompts().size(), 1u);
+  EXPECT_EQ(HeadlessPrompts()[0].text, "Can not read font file!");
+  EXPECT_EQ(GbGlyph(0xA1, 0xA1), nullptr);
+}
+#endif

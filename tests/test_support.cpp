@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -56,6 +57,21 @@ Bytes MakeMarkedFont(size_t size) {
 }
 
 int MarkedGlyphNumber(const uint8_t* glyph) { return (glyph[0] | (glyph[1] << 8)) - 1; }
+
+std::string ShortReadingFile() {
+  for (const char* path : {"/sys/kernel/profiling", "/sys/kernel/mm/transparent_hugepage/enabled"}) {
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) continue;
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    char buffer[8192];
+    size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    std::fclose(file);
+    if (size > 0 && got < static_cast<size_t>(size)) return path;
+  }
+  return "";
+}
 
 void ResetCoreState() {
   ClearDocument();

@@ -30,5 +30,10 @@ Bytes MakeMarkedFont(size_t size);
 // The wide glyph number recorded in 32 glyph bytes of a marked font.
 int MarkedGlyphNumber(const uint8_t* glyph);
 
+// A file that measures more bytes than a read gives (a kernel attribute file
+// measures a whole page and holds a line), for read failures; empty where the
+// system has none.
+std::string ShortReadingFile();
+
 // Resets every process-wide value the core keeps to its start-up state.
 void ResetCoreState();
