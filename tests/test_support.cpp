@@ -10,6 +10,7 @@
 #include "shell/font_path.h"
 #include "shell/memory.h"
 #include "shell/prompts_headless.h"
+#include "shell/selection.h"
 #include "shell/settings_values.h"
 #include "shell/view_state.h"
 
@@ -63,6 +64,7 @@ void ResetCoreState() {
   CodeType = CodeGb;
   Settings = SettingsRecord{};
   ViewState = ViewStateRecord{};
+  ClearSelection();
   GlyphFont.bytes.reset();
   GlyphFont.size = 0;
   LineBitmap.bits.reset();
