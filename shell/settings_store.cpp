@@ -39,12 +39,12 @@ int ReadSettingInteger(ReadSettingText read, const char* key, int fallback) {
   return ParseSettingInteger(text);
 }
 
-bool IsUsablePlacement(const FrameRect& rect) {
+bool IsUsablePlacement(const FramePlacement& rect) {
   // In 64 bits: opposite extremes must not wrap into a positive size.
   return static_cast<long long>(rect.right) - rect.left > 0 && static_cast<long long>(rect.bottom) - rect.top > 0;
 }
 
-void ReadStoredSettings(ReadSettingText read, FrameRect* placement) {
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement) {
   // "TextColor" holds the background and "BackColor" the characters: files
   // already written store them so.
   Settings.backIndex = ClampColourIndex(ReadSettingInteger(read, "TextColor", 1));
@@ -62,7 +62,7 @@ void ReadStoredSettings(ReadSettingText read, FrameRect* placement) {
   Settings.supportHZ = ReadSettingInteger(read, "SupportHZ", 1);
 }
 
-void WriteStoredSettings(WriteSettingText write, const FrameRect* placement) {
+void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement) {
   WriteInteger(write, "CharsPerLine", Settings.charsPerLine);
   WriteInteger(write, "LinePitch", Settings.lineSpacing);
   WriteInteger(write, "TextColor", Settings.backIndex);

@@ -21,7 +21,7 @@ using WriteSettingText = void (*)(const char* key, const char* text);
 // A key read as an integer, `fallback` when it is missing.
 int ReadSettingInteger(ReadSettingText read, const char* key, int fallback);
 
-struct FrameRect {
+struct FramePlacement {
   int left = 0;
   int top = 0;
   int right = 0;
@@ -29,12 +29,12 @@ struct FrameRect {
 };
 
 // A stored frame rectangle is used only when it has width and height.
-bool IsUsablePlacement(const FrameRect& rect);
+bool IsUsablePlacement(const FramePlacement& rect);
 
 // Reads every setting into Settings and CodeType, each brought into range,
 // and the stored frame rectangle into *placement.
-void ReadStoredSettings(ReadSettingText read, FrameRect* placement);
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement);
 
 // Writes every setting as decimal text, and the frame rectangle when
 // `placement` is not null (a maximised or minimised frame keeps the old one).
-void WriteStoredSettings(WriteSettingText write, const FrameRect* placement);
+void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement);
