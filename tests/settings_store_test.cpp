@@ -23,9 +23,9 @@ bool ReadStored(const char* key, char* dest, size_t destSize) {
 
 void WriteStored(const char* key, const char* text) { stored.insert_or_assign(key, std::string(text)); }
 
-FrameRect Read() {
+FramePlacement Read() {
   ResetCoreState();
-  FrameRect placement;
+  FramePlacement placement;
   ReadStoredSettings(ReadStored, &placement);
   return placement;
 }
@@ -47,7 +47,7 @@ TEST(SettingsStore, IntegersReadAsTheProfileReaderReadsThem) {
 
 TEST(SettingsStore, NoFileGivesEveryDefault) {
   stored.clear();
-  FrameRect placement = Read();
+  FramePlacement placement = Read();
   EXPECT_EQ(Settings.backIndex, 1);
   EXPECT_EQ(Settings.textIndex, 15);
   EXPECT_EQ(Settings.textColour, 0xFFFFFFu);
@@ -64,7 +64,7 @@ TEST(SettingsStore, StoredValuesAreClampedAndTheColourKeysRunOpposite) {
   stored = {{"TextColor", "20"}, {"BackColor", "-3"}, {"CharsPerLine", "8"}, {"LinePitch", "0"},
             {"Country", "7"},    {"ToolBar", "0"},    {"SupportHZ", "0"},   {"Left", "100"},
             {"Top", "10"},       {"Right", "50"},     {"Bottom", "300"}};
-  FrameRect placement = Read();
+  FramePlacement placement = Read();
   EXPECT_EQ(Settings.backIndex, 15);  // "TextColor" is the background
   EXPECT_EQ(Settings.textIndex, 1);
   EXPECT_EQ(Settings.backColour, 0xFFFFFFu);
@@ -103,14 +103,14 @@ TEST(SettingsStore, WritingStoresElevenKeysAndReadsBackTheSame) {
   Settings.showToolbar = 0;
   Settings.supportHZ = 0;
   CodeType = CodeBig5;
-  FrameRect frame{5, 6, 705, 506};
+  FramePlacement frame{5, 6, 705, 506};
   WriteStoredSettings(WriteStored, &frame);
   EXPECT_EQ(stored.size(), 11u);
   EXPECT_EQ(stored["TextColor"], "2");
   EXPECT_EQ(stored["BackColor"], "14");
   EXPECT_EQ(stored["Country"], "1");
   EXPECT_EQ(stored["Right"], "705");
-  FrameRect back = Read();
+  FramePlacement back = Read();
   EXPECT_EQ(Settings.charsPerLine, 100);
   EXPECT_EQ(Settings.lineSpacing, 4);
   EXPECT_EQ(Settings.backIndex, 2);
