@@ -216,9 +216,11 @@ void LayoutFrame(HWND frame) {
   GetClientRect(frame, &client);
   int toolbarHeight = 0;
   if (ToolbarShown()) {
+    // The whole toolbar, its divider included: measured by its client area
+    // alone it would cover the view's top pixel row.
     RECT bar{};
-    GetClientRect(ToolbarWindow, &bar);
-    toolbarHeight = bar.bottom;
+    GetWindowRect(ToolbarWindow, &bar);
+    toolbarHeight = bar.bottom - bar.top;
   }
   ViewPlacement place = PlaceView(client.right, client.bottom, ToolbarShown(), toolbarHeight);
   MoveWindow(ViewWindow, place.x, place.y, place.width, place.height, TRUE);
