@@ -19,6 +19,7 @@
 #include "shell/dispatch.h"
 #include "shell/error_messages.h"
 #include "shell/font_path.h"
+#include "shell/memory.h"
 #include "shell/frame.h"
 #include "shell/settings_file.h"
 #include "shell/settings_values.h"
@@ -487,6 +488,59 @@ TEST_F(Viewer, AMissingFontEndsTheProgramWithItsMessage) {
   ASSERT_EQ(watcher->Boxes().size(), 2u);
   EXPECT_EQ(watcher->Boxes()[1].text, boxes[0].text);
   WriteTestFonts(ProgramFolder());
+}
+
+TEST_F(Viewer, MinimisingLeavesTheViewAloneAndRestoringLaysItOutAgain) {
+  ASSERT_TRUE(StartViewer());
+  SizeViewClient(500, 400);
+  RECT before{};
+  GetClientRect(ViewWindow, &before);
+  ShowWindow(FrameWindow, SW_MINIMIZE);
+  Pump();
+  RECT minimised{};
+  GetClientRect(ViewWindow, &minimised);
+  EXPECT_EQ(minimised.right, before.right);
+  EXPECT_EQ(minimised.bottom, before.bottom);
+  ShowWindow(FrameWindow, SW_RESTORE);
+  Pump();
+  RECT frame{};
+  GetClientRect(FrameWindow, &frame);
+  RECT restored{};
+  GetWindowRect(ViewWindow, &restored);
+  EXPECT_EQ(restored.right - restored.left, frame.right);
+  EXPECT_EQ(ViewState.clientWidth, 500);
+}
+
+TEST_F(Viewer, HzDecodingFollowsItsSwitchFromTheNextOpen) {
+  ASSERT_TRUE(StartViewer());
+  std::string path = Document("poem.hz", "~{!!~}\r\n");
+  OpenDocument(FrameWindow, path.c_str());
+  Pump();
+  EXPECT_EQ(::Document.textLength, 4u);  // 0xA1 0xA1 CR LF
+  Command(SupportHz);
+  EXPECT_FALSE(MenuChecked(SupportHz));
+  EXPECT_EQ(::Document.textLength, 4u);  // the open document stays as it is
+  OpenDocument(FrameWindow, path.c_str());
+  Pump();
+  EXPECT_EQ(::Document.textLength, 8u);
+  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, '~')), 0);  // the escape, drawn plainly
+  EXPECT_EQ(CellMismatches(0, 1, NarrowGlyph(0, '{')), 0);
+  Command(SupportHz);
+  EXPECT_TRUE(MenuChecked(SupportHz));
+  EXPECT_EQ(Settings.supportHZ, 1);
+}
+
+TEST_F(Viewer, ALineBitmapThatCannotBeMadeClosesTheViewWithItsMessage) {
+  ASSERT_TRUE(StartViewer());
+  FailAllocationsAfter(0);
+  SizeViewClient(300, 200);
+  FailAllocationsAfter(-1);
+  EXPECT_FALSE(IsWindow(ViewWindow));
+  EXPECT_TRUE(IsWindow(FrameWindow));
+  auto boxes = watcher->Boxes();
+  ASSERT_GE(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_EQ(boxes[0].text, "Can not alloc memory!");
 }
 
 TEST_F(Viewer, ToolbarTooltipsAreTheStringsOfTheButtonsCommands) {
