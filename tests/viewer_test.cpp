@@ -711,6 +711,35 @@ TEST_F(RealProgram, AMissingFontShowsItsMessageAndTheProgramEnds) {
   EXPECT_EQ(StoredSetting("Country"), "1");
 }
 
+TEST_F(RealProgram, CtrlQEndsTheProgramAndSavesItsSettings) {
+  std::string program = Copy(RealProgramPath(), folder.File("ZK.exe"));
+  WriteTestFonts(folder.path.string());
+  PROCESS_INFORMATION process = Start("\"" + program + "\"");
+  HWND frame = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    std::vector<HWND> frames = OtherFrames();
+    frame = frames.empty() ? nullptr : frames[0];
+    return frame != nullptr && IsWindowVisible(frame);
+  }));
+  // Typed keys go to the window that has the focus.
+  SetForegroundWindow(frame);
+  WaitFor([&] { return GetForegroundWindow() == frame; }, 5000);
+  INPUT keys[4] = {};
+  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = 'Q';
+  keys[2].ki.wVk = 'Q';
+  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  keys[3].ki.wVk = VK_CONTROL;
+  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  EXPECT_EQ(StoredSetting("CharsPerLine"), "80");
+  EXPECT_NE(StoredSetting("Right"), "");
+}
+
 namespace {
 struct FontsBesideTheTests : ::testing::Environment {
   void SetUp() override { WriteTestFonts(ProgramFolder()); }
