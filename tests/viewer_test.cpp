@@ -314,6 +314,26 @@ TEST_F(Viewer, KeysAndScrollRequestsMoveByTheWorkedNumbers) {
   EXPECT_EQ(ViewState.firstColumn, 0);
 }
 
+TEST_F(Viewer, TypedKeysReachTheViewThroughTheFrame) {
+  ASSERT_TRUE(StartViewer());
+  std::string path = Document("typed.txt", Lines(100));
+  OpenDocument(FrameWindow, path.c_str());
+  Pump();
+  SizeViewClient(600, 30 * 24 + 12);
+  SetForegroundWindow(FrameWindow);
+  ASSERT_TRUE(WaitFor([] { return GetFocus() == FrameWindow; }, 5000));
+  INPUT keys[2] = {};
+  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_NEXT;
+  keys[1].ki.wVk = VK_NEXT;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  EXPECT_TRUE(WaitFor([] { return ViewState.firstLine == 29; }, 5000));
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_END;
+  SendInput(2, keys, sizeof(INPUT));
+  EXPECT_TRUE(WaitFor([] { return ViewState.firstLine == 70; }, 5000));
+}
+
 TEST_F(Viewer, ALineStepScrollsPixelsAndDrawsOneRowAndPaintsOnlyWhatIsInvalid) {
   ASSERT_TRUE(StartViewer());
   std::string path = Document("steps.txt", Lines(100));
