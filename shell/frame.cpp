@@ -55,8 +55,8 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
   return 0;
 }
 
-// Commands whose work comes with later parts of the program have their menu
-// items but no rows yet; they reach the default procedure and do nothing.
+// Commands whose work is not built yet have their menu items but no rows;
+// they reach the default procedure and do nothing.
 const CommandEntry FrameCommandRows[] = {
     {ZK_CMD_OPEN, OnOpenCommand},       {ZK_CMD_CODE_GB, OnCodeCommand},
     {ZK_CMD_CODE_BIG5, OnCodeCommand},  {ZK_CMD_CODE_SJIS, OnCodeCommand},

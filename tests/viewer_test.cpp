@@ -168,7 +168,7 @@ TEST_F(Viewer, StartsEmptyWithGbCheckedAndNothingToSaveOrPrint) {
   EXPECT_TRUE(watcher->Boxes().empty());
 }
 
-TEST_F(Viewer, CommandsOfLaterPartsHaveTheirItemsAndDoNothingYet) {
+TEST_F(Viewer, CommandsStillToComeHaveTheirItemsAndDoNothingYet) {
   StoreSetting("TabFile", "1");
   ASSERT_TRUE(StartViewer());
   std::string path = Document("quiet.gb", "quiet\r\n");
