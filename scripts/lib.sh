@@ -22,7 +22,8 @@ zk_ensure_packages() {
 ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libpng-dev unifont opencc libopencc-data
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686)
-ZK_TEST_PACKAGES=(wine wine64)
+ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick)
+ZK_RUN_PACKAGES=(wine wine64 xvfb xdotool imagemagick python3 unifont)
 ZK_BENCH_PACKAGES=(hyperfine)
 
 # A private, throw-away Wine prefix: no user's settings are touched.
@@ -52,4 +53,30 @@ zk_build_sanitized() {
         -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
         -DZK_SANITIZE=ON -DZK_FUZZ=ON -DZK_BUILD_BENCH=OFF >/dev/null; } &&
     cmake --build build/sanitize -j "${ZK_JOBS:-2}")
+}
+
+# A private X display for the Windows programs when there is none: sets
+# DISPLAY and ZK_XVFB_PID. Screen 1280 x 1024, 24 bits.
+zk_start_xvfb() {
+  local fifo
+  fifo=$(mktemp -u /tmp/zk-xvfb.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  ZK_XVFB_PID=$!
+  local number
+  read -r -t 30 number <"$fifo" || number=""
+  rm -f "$fifo"
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
+}
+
+zk_stop_xvfb() {
+  if [ -n "${ZK_XVFB_PID:-}" ]; then
+    kill "$ZK_XVFB_PID" 2>/dev/null || true
+    wait "$ZK_XVFB_PID" 2>/dev/null || true
+    ZK_XVFB_PID=""
+  fi
 }

@@ -5,14 +5,7 @@
 #include <fstream>
 #include <random>
 
-#include "document/document.h"
 #include "document/glyph_font.h"
-#include "document/line_bitmap.h"
-#include "shell/font_path.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
-#include "shell/settings_values.h"
-#include "shell/view_state.h"
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -71,22 +64,4 @@ std::string ShortReadingFile() {
     if (size > 0 && got < static_cast<size_t>(size)) return path;
   }
   return "";
-}
-
-void ResetCoreState() {
-  ClearDocument();
-  Document.fileName[0] = '\0';
-  CodeType = CodeGb;
-  Settings = SettingsRecord{};
-  ViewState = ViewStateRecord{};
-  GlyphFont.bytes.reset();
-  GlyphFont.size = 0;
-  LineBitmap.bits.reset();
-  LineBitmap.bytesPerRow = 0;
-  LineBitmap.lineHeight = 0;
-  FailAllocationsAfter(-1);
-  ClearHeadlessPrompts();
-  SetHeadlessEcho(false);
-  SetHeadlessQuestionHandler(nullptr);
-  SetModulePath("");
 }

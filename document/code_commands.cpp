@@ -1,0 +1,29 @@
+#include "document/code_commands.h"
+
+#include "document/document.h"
+#include "document/glyph_font.h"
+#include "resources/resource_ids.h"
+#include "shell/frame.h"
+#include "shell/settings_values.h"
+
+void SelectCode(HWND frame, int code) {
+  CodeType = code;
+  if (!LoadCodeFont(frame)) {
+    DestroyWindow(frame);
+    return;
+  }
+  InvalidateRect(frame, nullptr, TRUE);
+  UpdateCommandState(frame);
+}
+
+int32_t OnCodeCommand(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
+  SelectCode(frame, static_cast<int>(LOWORD(wParam)) - ZK_CMD_CODE_GB);
+  return 0;
+}
+
+int32_t ToggleHzSupport(HWND, WPARAM, WPARAM, LPARAM) {
+  // Any stored non-zero value counts as on, and a toggle always flips it.
+  Settings.supportHZ = Settings.supportHZ != 0 ? 0 : 1;
+  CheckMenuItem(FrameMenu, ZK_CMD_SUPPORT_HZ, MF_BYCOMMAND | (Settings.supportHZ != 0 ? MF_CHECKED : MF_UNCHECKED));
+  return 0;
+}

@@ -1,0 +1,35 @@
+#include "document/draw_line.h"
+
+#include "document/line_bitmap.h"
+#include "shell/settings_values.h"
+#include "shell/view_scroll.h"
+
+void DrawDocumentLine(HDC dc, const uint8_t* bytes, int screenRow, int count, size_t readable, bool selected) {
+  RenderLine(bytes, count, readable);
+  if (LineBitmap.bits == nullptr) return;
+  // The platform bitmap holds its own copy of the bits, so a render that
+  // runs in between cannot change this line.
+  HBITMAP bitmap = CreateBitmap(8 * LineBitmap.bytesPerRow, LineBitmap.lineHeight, 1, 1, LineBitmap.bits.get());
+  if (bitmap == nullptr) return;
+  BlitLineBitmap(dc, bitmap, LineLeft(), screenRow * LineBitmap.lineHeight, selected);
+  DeleteObject(bitmap);
+}
+
+void BlitLineBitmap(HDC dc, HBITMAP bitmap, int x, int y, bool selected) {
+  BITMAP info{};
+  if (GetObjectA(bitmap, sizeof info, &info) == 0) return;
+  HDC memory = CreateCompatibleDC(dc);
+  if (memory == nullptr) return;
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  // A one-bit source takes the target's background colour for set bits and
+  // its text colour for clear ones.
+  COLORREF oldBack = SetBkColor(dc, selected ? Settings.backColour : Settings.textColour);
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  COLORREF oldText = SetTextColor(dc, selected ? Settings.textColour : Settings.backColour);
+  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+  SetBkColor(dc, oldBack);
+  SetBkMode(dc, oldMode);
+  SetTextColor(dc, oldText);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+}

@@ -1,0 +1,18 @@
+// Opening a file as the document from the window system: the Open command,
+// the one road every file takes in, and the frame's title.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Command 10000: asks for a file and opens it.
+int32_t OnOpenCommand(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+
+// Loads `path`, breaks it into lines, clears the selection, selects the
+// detected code (which loads its font and repaints) and titles the frame.
+void OpenDocument(HWND frame, const char* path);
+
+// The bare title, or the title with " - " and `path`; a path also names the
+// document.
+void SetFrameTitle(HWND frame, const char* path);

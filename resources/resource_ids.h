@@ -1,0 +1,30 @@
+/* Resource and command numbers, shared by the resource script and the code. */
+#pragma once
+
+#define ZK_ICON 100
+#define ZK_TOOLBAR_BITMAP 107
+#define ZK_TOOLBAR_ID 500
+
+#define ZK_STRING_APP_NAME 1
+#define ZK_STRING_TITLE 2
+#define ZK_STRING_FILTER 3
+
+#define ZK_CMD_OPEN 10000
+#define ZK_CMD_SAVE_PART 10001
+#define ZK_CMD_CONVERT_BIG5 10002
+#define ZK_CMD_CONVERT_SJIS 10003
+#define ZK_CMD_PRINT 10004
+#define ZK_CMD_PAGE_SETUP 10005
+#define ZK_CMD_EXIT 10006
+#define ZK_CMD_ABOUT 10007
+#define ZK_CMD_LINE_WIDTH 10008
+#define ZK_CMD_COLOUR 10009
+#define ZK_CMD_CODE_GB 10010
+#define ZK_CMD_CODE_BIG5 10011
+#define ZK_CMD_CODE_SJIS 10012
+#define ZK_CMD_TOOLBAR 10014
+#define ZK_CMD_CONVERT_HZ 10016
+#define ZK_CMD_SUPPORT_HZ 10017
+#define ZK_CMD_TABLE_GB 10018
+#define ZK_CMD_TABLE_BIG5 10019
+#define ZK_CMD_TABLE_SJIS 10020

@@ -1,0 +1,55 @@
+#include "shell/dispatch.h"
+
+#include "shell/frame_layout.h"
+
+LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (kind) {
+    case DefaultWindow: return DefWindowProcA(window, message, wParam, lParam);
+    case DefaultDialog: return DefDlgProcA(window, message, wParam, lParam);
+    case DefaultMdiChild: return DefMDIChildProcA(window, message, wParam, lParam);
+    case DefaultFrame: return DefFrameProcA(window, nullptr, message, wParam, lParam);
+    default: return 0;
+  }
+}
+
+LRESULT DispatchByMessage(const MessageTable& table, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (int32_t i = 0; i < table.count; ++i) {
+    if (table.entries[i].key == message) return table.entries[i].handler(window, message, wParam, lParam);
+  }
+  return CallDefaultProc(table.defaultKind, window, message, wParam, lParam);
+}
+
+LRESULT DispatchByCommand(const CommandTable& table, HWND window, WPARAM wParam, LPARAM lParam) {
+  for (int32_t i = 0; i < table.count; ++i) {
+    if ((table.entries[i].key & 0xFFFF) == (wParam & 0xFFFF)) {
+      return table.entries[i].handler(window, wParam, (wParam >> 16) & 0xFFFF, lParam);
+    }
+  }
+  return CallDefaultProc(table.defaultKind, window, WM_COMMAND, wParam, lParam);
+}
+
+int32_t CentreOnOwnerInit(HWND dialog, UINT, WPARAM, LPARAM) {
+  CentreDialog(dialog, GetWindow(dialog, GW_OWNER));
+  return 1;
+}
+
+int32_t CloseDialog(HWND dialog, WPARAM, WPARAM, LPARAM) {
+  EndDialog(dialog, 1);
+  return 1;
+}
+
+void CentreDialog(HWND window, HWND owner) {
+  RECT own{};
+  RECT mine{};
+  GetWindowRect(window, &mine);
+  if (owner == nullptr || !GetWindowRect(owner, &own)) own = mine;
+  HDC screen = GetDC(window);
+  int screenWidth = GetDeviceCaps(screen, HORZRES);
+  int screenHeight = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(window, screen);
+  int width = mine.right - mine.left;
+  int height = mine.bottom - mine.top;
+  int x = CentreCoordinate(own.left, own.right - own.left, width, screenWidth);
+  int y = CentreCoordinate(own.top, own.bottom - own.top, height, screenHeight);
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}

@@ -1,0 +1,78 @@
+#include "shell/settings_store.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "document/document.h"
+#include "shell/settings_values.h"
+
+namespace {
+constexpr size_t SettingTextCapacity = 64;
+
+void WriteInteger(WriteSettingText write, const char* key, int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  write(key, text);
+}
+}  // namespace
+
+int ParseSettingInteger(const char* text) {
+  if (text == nullptr) return 0;
+  size_t at = 0;
+  while (text[at] == ' ' || text[at] == '\t') ++at;
+  bool negative = false;
+  if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
+  long long value = 0;
+  while (text[at] >= '0' && text[at] <= '9') {
+    if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (text[at] - '0');
+    ++at;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+int ReadSettingInteger(ReadSettingText read, const char* key, int fallback) {
+  char text[SettingTextCapacity] = "";
+  if (!read(key, text, sizeof text)) return fallback;
+  return ParseSettingInteger(text);
+}
+
+bool IsUsablePlacement(const FramePlacement& rect) {
+  // In 64 bits: opposite extremes must not wrap into a positive size.
+  return static_cast<long long>(rect.right) - rect.left > 0 && static_cast<long long>(rect.bottom) - rect.top > 0;
+}
+
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement) {
+  // "TextColor" holds the background and "BackColor" the characters: files
+  // already written store them so.
+  Settings.backIndex = ClampColourIndex(ReadSettingInteger(read, "TextColor", 1));
+  Settings.textIndex = ClampColourIndex(ReadSettingInteger(read, "BackColor", 15));
+  ApplyColourIndexes();
+  Settings.charsPerLine = ClampCharsPerLine(ReadSettingInteger(read, "CharsPerLine", 80));
+  Settings.lineSpacing = ClampLineSpacing(ReadSettingInteger(read, "LinePitch", 8));
+  placement->left = ReadSettingInteger(read, "Left", 0);
+  placement->top = ReadSettingInteger(read, "Top", 0);
+  placement->right = ReadSettingInteger(read, "Right", 0);
+  placement->bottom = ReadSettingInteger(read, "Bottom", 0);
+  // The font table and the code commands know codes 0 to 2 only.
+  CodeType = ClampCodeType(ReadSettingInteger(read, "Country", CodeGb));
+  Settings.showToolbar = ReadSettingInteger(read, "ToolBar", 1);
+  Settings.supportHZ = ReadSettingInteger(read, "SupportHZ", 1);
+}
+
+void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement) {
+  WriteInteger(write, "CharsPerLine", Settings.charsPerLine);
+  WriteInteger(write, "LinePitch", Settings.lineSpacing);
+  WriteInteger(write, "TextColor", Settings.backIndex);
+  WriteInteger(write, "BackColor", Settings.textIndex);
+  WriteInteger(write, "Country", CodeType);
+  WriteInteger(write, "ToolBar", Settings.showToolbar);
+  WriteInteger(write, "SupportHZ", Settings.supportHZ);
+  if (placement == nullptr) return;
+  WriteInteger(write, "Left", placement->left);
+  WriteInteger(write, "Top", placement->top);
+  WriteInteger(write, "Right", placement->right);
+  WriteInteger(write, "Bottom", placement->bottom);
+}

@@ -1,0 +1,40 @@
+// The keys of the settings file and how their values come and go. The file
+// itself is reached through two functions the caller supplies, so that the
+// rules hold whatever stores the text.
+#pragma once
+
+#include <cstddef>
+
+constexpr const char* SettingsFileName = "ZK.INI";
+constexpr const char* SettingsSection = "ZK";
+
+// The integer a stored text stands for: leading blanks, an optional sign and
+// the leading digits; 0 when there are no digits. Values beyond the 32-bit
+// range stop at its ends.
+int ParseSettingInteger(const char* text);
+
+// Reads a key's text into `dest`; false when the key is missing.
+using ReadSettingText = bool (*)(const char* key, char* dest, size_t destSize);
+// Writes a key's text.
+using WriteSettingText = void (*)(const char* key, const char* text);
+
+// A key read as an integer, `fallback` when it is missing.
+int ReadSettingInteger(ReadSettingText read, const char* key, int fallback);
+
+struct FramePlacement {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+// A stored frame rectangle is used only when it has width and height.
+bool IsUsablePlacement(const FramePlacement& rect);
+
+// Reads every setting into Settings and CodeType, each brought into range,
+// and the stored frame rectangle into *placement.
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement);
+
+// Writes every setting as decimal text, and the frame rectangle when
+// `placement` is not null (a maximised or minimised frame keeps the old one).
+void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement);

@@ -1,0 +1,131 @@
+#include "shell/text_view.h"
+
+#include <shellapi.h>
+
+#include "document/document.h"
+#include "document/draw_line.h"
+#include "document/line_bitmap.h"
+#include "document/open_document.h"
+#include "shell/dispatch.h"
+#include "shell/font_path.h"
+#include "shell/frame.h"
+#include "shell/view_scroll.h"
+#include "shell/view_state.h"
+
+uint64_t ViewRowsDrawn = 0;
+
+namespace {
+void Repaint(HWND view) {
+  InvalidateRect(view, nullptr, FALSE);
+  UpdateWindow(view);
+}
+
+void SetBar(HWND view, int bar, const ScrollBarPlan& plan) {
+  SetScrollRange(view, bar, 0, plan.shown ? plan.maximum : 0, FALSE);
+  if (plan.shown) SetScrollPos(view, bar, plan.position, TRUE);
+  ShowScrollBar(view, bar, plan.shown ? TRUE : FALSE);
+}
+
+int32_t OnViewCreate(HWND view, UINT, WPARAM, LPARAM) {
+  SetClassLongPtrA(view, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FrameBrush));
+  return 0;
+}
+
+int32_t OnViewSize(HWND view, UINT, WPARAM, LPARAM lParam) {
+  SetViewClientSize(LOWORD(lParam), HIWORD(lParam));
+  if (!AllocateLineBitmap(view, ViewState.clientWidth)) DestroyWindow(view);
+  return 0;
+}
+
+int32_t OnViewPaint(HWND view, UINT, WPARAM, LPARAM) {
+  // Validate (and erase) first; the rows are drawn through a device context
+  // of their own.
+  PAINTSTRUCT paint;
+  BeginPaint(view, &paint);
+  EndPaint(view, &paint);
+  LineRange lines = LinesToPaint(paint.rcPaint.top, paint.rcPaint.bottom);
+  PaintLines(view, lines.from, lines.to);
+  return 0;
+}
+
+int32_t OnViewVScroll(HWND view, UINT, WPARAM wParam, LPARAM) {
+  int request = LOWORD(wParam);
+  int position = HIWORD(wParam);
+  if (request == ScrollThumbTrack || request == ScrollThumbPosition) {
+    // The message carries 16 bits; the bar knows the whole position.
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    if (GetScrollInfo(view, SB_VERT, &info)) position = WidenThumbPosition(position, info.nTrackPos);
+  }
+  switch (ScrollVertically(request, position)) {
+    case ScrollEffectRowDown:
+      ScrollWindow(view, 0, ViewLineHeight(), nullptr, nullptr);
+      SetScrollPos(view, SB_VERT, ViewState.firstLine, TRUE);
+      break;
+    case ScrollEffectRowUp:
+      ScrollWindow(view, 0, -ViewLineHeight(), nullptr, nullptr);
+      SetScrollPos(view, SB_VERT, ViewState.firstLine, TRUE);
+      break;
+    case ScrollEffectRepaint:
+      Repaint(view);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int32_t OnViewHScroll(HWND view, UINT, WPARAM wParam, LPARAM) {
+  if (ScrollHorizontally(LOWORD(wParam), static_cast<int16_t>(HIWORD(wParam)))) Repaint(view);
+  return 0;
+}
+
+int32_t OnViewKeyDown(HWND view, UINT, WPARAM wParam, LPARAM) {
+  ScrollKey key;
+  if (!ScrollRequestForKey(static_cast<int>(wParam), GetKeyState(VK_CONTROL) < 0, &key)) return 0;
+  SendMessageA(view, key.bar == ScrollVertical ? WM_VSCROLL : WM_HSCROLL, static_cast<WPARAM>(key.request), 0);
+  return 0;
+}
+
+int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
+  HDROP drop = reinterpret_cast<HDROP>(wParam);
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char name[PathCapacity] = "";
+    if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
+    if (i == 0) OpenDocument(FrameWindow, name);
+    else StartInstanceWithFile(name);
+  }
+  DragFinish(drop);
+  return 0;
+}
+
+int32_t OnViewDestroy(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+const MessageEntry ViewMessageRows[] = {
+    {WM_PAINT, OnViewPaint},   {WM_KEYDOWN, OnViewKeyDown},         {WM_VSCROLL, OnViewVScroll},
+    {WM_HSCROLL, OnViewHScroll}, {WM_SIZE, OnViewSize},             {WM_CREATE, OnViewCreate},
+    {WM_DROPFILES, OnViewDropFiles}, {WM_DESTROY, OnViewDestroy},
+};
+constexpr MessageTable ViewMessages = MakeMessageTable(ViewMessageRows, DefaultWindow);
+}  // namespace
+
+LRESULT CALLBACK ViewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DispatchByMessage(ViewMessages, window, message, wParam, lParam);
+}
+
+void PaintLines(HWND view, int from, int to) {
+  SetBar(view, SB_VERT, PlanVerticalBar());
+  SetBar(view, SB_HORZ, PlanHorizontalBar());
+  // The resize a bar brings may have failed and closed the view.
+  if (!IsWindow(view)) return;
+  HDC dc = GetDC(view);
+  // A bar shown or hidden above has resized the view: visibleRows is current.
+  for (int line = from; line <= to && line <= ViewState.firstLine + ViewState.visibleRows; ++line) {
+    RowText row = RowTextForLine(line);
+    DrawDocumentLine(dc, row.bytes, line - ViewState.firstLine, row.count, row.readable, row.selected);
+    ++ViewRowsDrawn;
+  }
+  ReleaseDC(view, dc);
+}

@@ -1,0 +1,18 @@
+// The text view: the child of the frame that shows the document's display
+// lines one per row and scrolls by lines and by character columns.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr const char* ViewClassName = "ClientWndClass";
+
+// Rows drawn since the program started: what a paint or a scroll cost.
+extern uint64_t ViewRowsDrawn;
+
+LRESULT CALLBACK ViewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Draws the display lines from .. to that fall in the visible rows and
+// brings both scroll bars up to date.
+void PaintLines(HWND view, int from, int to);
