@@ -23,7 +23,7 @@ ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-de
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686)
 ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick)
-ZK_RUN_PACKAGES=(wine wine64 xvfb xdotool imagemagick python3 unifont)
+ZK_RUN_PACKAGES=(wine wine64 xvfb xdotool imagemagick)
 ZK_BENCH_PACKAGES=(hyperfine)
 
 # A private, throw-away Wine prefix: no user's settings are touched.
