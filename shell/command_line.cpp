@@ -11,12 +11,14 @@ bool NextCommandLineToken(const char* text, size_t* cursor, char* token, size_t 
   token[0] = '\0';
   if (text == nullptr) return false;
   size_t at = *cursor;
-  // Leading blanks and empty quotes name no file.
+  // Leading blanks, empty quotes and a lone quote at the end name no file.
   while (text[at] != '\0') {
     if (IsBlank(text[at])) {
       ++at;
     } else if (text[at] == '"' && text[at + 1] == '"') {
       at += 2;
+    } else if (text[at] == '"' && text[at + 1] == '\0') {
+      ++at;
     } else {
       break;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "document/document.h"
+#include "shell/integer_text.h"
 #include "shell/settings_values.h"
 
 namespace {
@@ -16,27 +17,10 @@ void WriteInteger(WriteSettingText write, const char* key, int value) {
 }
 }  // namespace
 
-int ParseSettingInteger(const char* text) {
-  if (text == nullptr) return 0;
-  size_t at = 0;
-  while (text[at] == ' ' || text[at] == '\t') ++at;
-  bool negative = false;
-  if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
-  long long value = 0;
-  while (text[at] >= '0' && text[at] <= '9') {
-    if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (text[at] - '0');
-    ++at;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
-
 int ReadSettingInteger(ReadSettingText read, const char* key, int fallback) {
   char text[SettingTextCapacity] = "";
   if (!read(key, text, sizeof text)) return fallback;
-  return ParseSettingInteger(text);
+  return ReadLeadingInteger(text);
 }
 
 bool IsUsablePlacement(const FramePlacement& rect) {

@@ -8,11 +8,6 @@
 constexpr const char* SettingsFileName = "ZK.INI";
 constexpr const char* SettingsSection = "ZK";
 
-// The integer a stored text stands for: leading blanks, an optional sign and
-// the leading digits; 0 when there are no digits. Values beyond the 32-bit
-// range stop at its ends.
-int ParseSettingInteger(const char* text);
-
 // Reads a key's text into `dest`; false when the key is missing.
 using ReadSettingText = bool (*)(const char* key, char* dest, size_t destSize);
 // Writes a key's text.

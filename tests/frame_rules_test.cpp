@@ -56,6 +56,9 @@ TEST(CommandLine, QuotedNamesKeepBlanksAndPlainNamesEndAtOne) {
   EXPECT_EQ(Tokens("\"a b\" \"c d\""), (Names{"a b", "c d"}));
   EXPECT_EQ(Tokens("\"\" x \"\""), (Names{"x"}));
   EXPECT_EQ(Tokens("\"a\"\"b\""), (Names{"a", "b"}));
+  // A lone quote at the end names no file either: no box for an empty path.
+  EXPECT_EQ(Tokens("x \""), (Names{"x"}));
+  EXPECT_EQ(Tokens("\""), Names{});
 }
 
 TEST(CommandLine, LongNamesAreCutToTheirBuffer) {

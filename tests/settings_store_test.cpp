@@ -31,20 +31,6 @@ FramePlacement Read() {
 }
 }  // namespace
 
-TEST(SettingsStore, IntegersReadAsTheProfileReaderReadsThem) {
-  EXPECT_EQ(ParseSettingInteger("42"), 42);
-  EXPECT_EQ(ParseSettingInteger("  -3"), -3);
-  EXPECT_EQ(ParseSettingInteger("+7"), 7);
-  EXPECT_EQ(ParseSettingInteger("12abc"), 12);
-  EXPECT_EQ(ParseSettingInteger("abc"), 0);
-  EXPECT_EQ(ParseSettingInteger(""), 0);
-  EXPECT_EQ(ParseSettingInteger("-"), 0);
-  EXPECT_EQ(ParseSettingInteger("99999999999999999999999"), INT_MAX);
-  EXPECT_EQ(ParseSettingInteger("-99999999999999999999999"), INT_MIN);
-  EXPECT_EQ(ParseSettingInteger("-2147483648"), INT_MIN);
-  EXPECT_EQ(ParseSettingInteger(nullptr), 0);
-}
-
 TEST(SettingsStore, NoFileGivesEveryDefault) {
   stored.clear();
   FramePlacement placement = Read();
