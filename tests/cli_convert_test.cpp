@@ -19,17 +19,11 @@ struct Outcome {
 
 std::string Quote(const std::string& path) { return "'" + path + "'"; }
 
-// Runs `program` with `arguments`, standard input from /dev/null.
+// Runs `program` with `arguments`, standard input from /dev/null; what it
+// wrote on standard error comes back.
 Outcome RunZk(const std::string& program, const std::string& arguments) {
-  std::string command = Quote(program) + " " + arguments + " 2>&1 >/dev/null </dev/null";
-  Outcome outcome{0, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.errors.append(buffer, n);
-  int status = pclose(pipe);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
+  CommandRun run = RunCommand(Quote(program) + " " + arguments + " 2>&1 >/dev/null </dev/null");
+  return Outcome{run.status, run.output};
 }
 
 // A program folder: a copy of zk with the conversion tables beside it, every
@@ -219,13 +213,9 @@ TEST(ZkConvert, ATargetInAReadOnlyFolderFailsWithMessageSeventeen) {
   std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
   std::string command = user + Quote(zk.program) + " convert --hz " + Quote(source) + " " + Quote(target) +
                         " 2>&1 >/dev/null </dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string errors;
-  char buffer[1024];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) errors.append(buffer, n);
-  int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << errors;
+  CommandRun run = RunCommand(command);
+  const std::string& errors = run.output;
+  EXPECT_EQ(run.status, 1) << errors;
   // Only the first line: an instrumented build adds its own complaints.
   EXPECT_EQ(errors.substr(0, errors.find('\n') + 1), "Cann't create the convert target file: " + target + "\n");
   EXPECT_FALSE(std::filesystem::exists(target));

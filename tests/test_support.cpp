@@ -5,7 +5,17 @@
 #include <fstream>
 #include <random>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "document/document.h"
 #include "document/glyph_font.h"
+#include "document/line_bitmap.h"
+#include "shell/memory.h"
+#include "shell/selection.h"
+#include "shell/settings_values.h"
+#include "shell/view_state.h"
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -65,3 +75,32 @@ std::string ShortReadingFile() {
   }
   return "";
 }
+
+void ResetSharedState() {
+  ClearDocument();
+  Document.fileName[0] = '\0';
+  CodeType = CodeGb;
+  Settings = SettingsRecord{};
+  ViewState = ViewStateRecord{};
+  ClearSelection();
+  GlyphFont.bytes.reset();
+  GlyphFont.size = 0;
+  LineBitmap.bits.reset();
+  LineBitmap.bytesPerRow = 0;
+  LineBitmap.lineHeight = 0;
+  FailAllocationsAfter(-1);
+}
+
+#ifndef _WIN32
+CommandRun RunCommand(const std::string& command) {
+  CommandRun run{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+#endif

@@ -37,3 +37,15 @@ std::string ShortReadingFile();
 
 // Resets every process-wide value the core keeps to its start-up state.
 void ResetCoreState();
+
+// The same without the headless prompts, which the viewer's own tests
+// replace with real message boxes.
+void ResetSharedState();
+
+// Runs a shell command; its exit status (-1 when it did not exit) and
+// standard output.
+struct CommandRun {
+  int status;
+  std::string output;
+};
+CommandRun RunCommand(const std::string& command);

@@ -170,14 +170,7 @@ std::vector<ShownBox> BoxWatcher::Boxes() {
 }
 
 bool StartViewer() {
-  ClearDocument();
-  Document.fileName[0] = '\0';
-  CodeType = CodeGb;
-  Settings = SettingsRecord{};
-  ViewState = ViewStateRecord{};
-  ClearSelection();
-  GlyphFont.bytes.reset();
-  GlyphFont.size = 0;
+  ResetSharedState();
   bool started = InitApplication(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
   Pump();
   return started;
