@@ -6,8 +6,18 @@
 size_t DecodeHzBytes(const uint8_t* in, size_t n, uint8_t* out) {
   size_t written = 0;
   uint8_t highBit = 0;  // 0x80 while in GB mode
+  // In GB mode bytes come in pairs and escapes stand only where a pair
+  // starts: a second byte of 0x7E (GB trail 0xFE) is a character's half,
+  // not a tilde, or "~{0~~}" would never leave GB mode.
+  bool secondOfPair = false;
   size_t i = 0;
   while (i < n) {
+    if (secondOfPair) {
+      out[written++] = static_cast<uint8_t>(in[i] | 0x80);
+      ++i;
+      secondOfPair = false;
+      continue;
+    }
     if (in[i] == '~' && i + 1 < n) {
       uint8_t next = in[i + 1];
       if (next == '\n' || next == '\r') {
@@ -22,6 +32,7 @@ size_t DecodeHzBytes(const uint8_t* in, size_t n, uint8_t* out) {
         continue;
       }
       if (next == '~') {
+        // The tilde escape stands whole, in either mode.
         out[written++] = static_cast<uint8_t>('~' | highBit);
         i += 2;
         continue;
@@ -29,6 +40,7 @@ size_t DecodeHzBytes(const uint8_t* in, size_t n, uint8_t* out) {
     }
     out[written++] = static_cast<uint8_t>(in[i] | highBit);
     ++i;
+    secondOfPair = highBit != 0;
   }
   return written;
 }

@@ -1,9 +1,10 @@
 // GB to HZ: chunks, output bound, and well-formed GB coming back whole
-// through the HZ to GB converter.
+// through the HZ to GB converter and through the viewer's HZ decoding.
 #include <algorithm>
 #include <vector>
 
 #include "convert/converters.h"
+#include "document/hz_decode.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -42,5 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> gb;
   FUZZ_CHECK(ConvertHzToGb(ByteSink{Collect, &gb}, hz.data(), hz.size()) == 0);
   FUZZ_CHECK(gb.size() == input.size && std::equal(gb.begin(), gb.end(), input.data));
+  // The viewer's own HZ decoding reads it back the same.
+  std::vector<uint8_t> decoded(hz.size() + 1);
+  size_t n = DecodeHzBytes(hz.data(), hz.size(), decoded.data());
+  FUZZ_CHECK(n == input.size && std::equal(input.data, input.data + input.size, decoded.begin()));
   return 0;
 }

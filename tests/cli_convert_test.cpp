@@ -244,3 +244,16 @@ TEST(ZkConvert, NoConversionEverChangesItsSource) {
     EXPECT_EQ(ReadFile(source), text) << option;
   }
 }
+
+TEST(ZkConvert, HzThatZkWritesReadsBackInTheViewer) {
+  ProgramFolder zk;
+  // Characters whose second byte is 0xFE (a tilde in HZ) before ASCII, line
+  // ends and other characters.
+  Bytes text = {0xB0, 0xFE, '.', '\r', '\n', 0xB1, 0xA1, 0xB2, 0xFE, 0xB0, 0xA1, 'x', '~', 0xF7, 0xFE, '\r', '\n'};
+  std::string source = zk.File("a.gb"), target = zk.File("a.hz");
+  WriteFile(source, text);
+  ASSERT_EQ(zk.Zk("convert --hz " + Quote(source) + " " + Quote(target)).status, 0);
+  CommandRun shown = RunCommand(Quote(zk.program) + " cat " + Quote(target));
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(ToBytes(shown.output), text);
+}

@@ -41,4 +41,13 @@ TEST(HzDecode, GbModeSetsBitSevenOnEveryByteAndCrossesLineEnds) {
   EXPECT_EQ(Decode(ToBytes("~{~")), (Bytes{0xFE}));
 }
 
+TEST(HzDecode, InGbModeEscapesStandOnlyWhereAPairStarts) {
+  // GB 0xB0 0xFE followed by ASCII, as the HZ writer puts it: the pair's
+  // second byte is a tilde, and the "~}" after it still ends GB mode.
+  EXPECT_EQ(Decode(ToBytes("~{1!0~~}.\r\n")), (Bytes{0xB1, 0xA1, 0xB0, 0xFE, '.', '\r', '\n'}));
+  EXPECT_EQ(Decode(ToBytes("~{0~0!~}")), (Bytes{0xB0, 0xFE, 0xB0, 0xA1}));
+  // A line end at a pair's start is a pair like any other.
+  EXPECT_EQ(Decode(ToBytes("~{!!\r\n~}x")), (Bytes{0xA1, 0xA1, 0x8D, 0x8A, 'x'}));
+}
+
 TEST(HzDecode, EmptyInputGivesNothing) { EXPECT_TRUE(Decode(Bytes{}).empty()); }
