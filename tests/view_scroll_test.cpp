@@ -15,9 +15,7 @@ void MakeView(int lines, int width, int height) {
   ResetCoreState();
   std::string text;
   for (int i = 0; i < lines; ++i) text += "x\n";
-  Document.text = AllocateZeroed<uint8_t>(text.size() + 1);
-  std::copy(text.begin(), text.end(), Document.text.get());
-  Document.textSize = text.size() + 1;
+  ASSERT_TRUE(PutDocumentText(nullptr, reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   ASSERT_TRUE(BuildLineIndex(nullptr, static_cast<uint32_t>(text.size())));
   ASSERT_EQ(Document.lineCount, lines);
   SetViewClientSize(width, height);
@@ -50,6 +48,9 @@ TEST(ViewGeometry, RowsAndColumnsAreWholeAndSizesKeepSixteenBits) {
 TEST(ViewScrolling, HundredLinesInThirtyRowsFollowThePageRules) {
   MakeView(100, 640, 30 * 24 + 10);
   ASSERT_EQ(ViewState.visibleRows, 30);
+  ScrollBarPlan bar = PlanVerticalBar();
+  EXPECT_TRUE(bar.shown);
+  EXPECT_EQ(bar.maximum, 70);
   EXPECT_EQ(Key(End), ScrollEffectRepaint);
   EXPECT_EQ(ViewState.firstLine, 70);
   EXPECT_EQ(Key(Home), ScrollEffectRepaint);
@@ -139,6 +140,9 @@ TEST(ViewScrolling, EightyCellsInSeventyFiveColumns) {
   EXPECT_EQ(Key(Left, true), 1);
   EXPECT_EQ(ViewState.firstColumn, 0);
   EXPECT_EQ(Key(Left), 0);
+  EXPECT_TRUE(ScrollHorizontally(ScrollLineDown, 0));  // the bar's right arrow
+  EXPECT_EQ(ViewState.firstColumn, 1);
+  EXPECT_TRUE(ScrollHorizontally(ScrollLineUp, 0));
   EXPECT_FALSE(ScrollHorizontally(ScrollTop, 0));  // already at the left
   EXPECT_TRUE(ScrollHorizontally(ScrollBottom, 0));
   EXPECT_EQ(ViewState.firstColumn, 5);
