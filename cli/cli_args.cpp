@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionSpec>& specs) {
+ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionSpec>& known) {
   ParsedArgs parsed;
   bool optionsEnded = false;
   for (int i = first; i < argc; ++i) {
@@ -22,15 +22,15 @@ ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionS
       parsed.help = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : specs) {
-      if (word == candidate.name) spec = &candidate;
+    const OptionSpec* match = nullptr;
+    for (const OptionSpec& candidate : known) {
+      if (word == candidate.name) match = &candidate;
     }
-    if (spec == nullptr) {
+    if (match == nullptr) {
       parsed.error = "unknown option " + word;
       return parsed;
     }
-    if (!spec->takesValue) {
+    if (!match->takesValue) {
       parsed.options.emplace_back(word, "");
       continue;
     }

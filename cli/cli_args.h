@@ -13,11 +13,11 @@ struct ParsedArgs {
   std::vector<std::string> positional;
   std::vector<std::pair<std::string, std::string>> options;  // name and value ("" for a flag)
   bool help = false;
-  std::string error;  // set when the words do not fit the specs
+  std::string error;  // set when the words do not fit the known options
 };
 
 // Parses argv[first..argc). "--help" and "-h" set help; "--" ends the options.
-ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionSpec>& specs);
+ParsedArgs ParseArgs(int argc, char** argv, int first, const std::vector<OptionSpec>& known);
 
 bool HasOption(const ParsedArgs& args, const char* name);
 

@@ -55,6 +55,14 @@ size_t WriteChecked(void* handle, const uint8_t* bytes, size_t count) {
 
 ByteSink MakeCheckedSink(CheckedSinkState& state) { return ByteSink{WriteChecked, &state}; }
 
+size_t FuzzRuleConverter(RuleConverter convert, FuzzInput& input) {
+  CheckedSinkState state;
+  state.failAt = static_cast<int>(TakeByte(input) % 8) - 1;
+  int result = convert(MakeCheckedSink(state), input.data, input.size);
+  FUZZ_CHECK(result == (state.failed ? 1 : 0));
+  return state.written;
+}
+
 void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint8_t* data, size_t size) {
   FuzzInput input{data, size};
   int toGb = TakeByte(input) & 1;

@@ -40,6 +40,12 @@ struct CheckedSinkState {
 struct ByteSink;
 ByteSink MakeCheckedSink(CheckedSinkState& state);
 
+// Runs an HZ converter on the rest of `input` through a checked sink that
+// fails at a chunk the input chooses; checks the result against the sink and
+// returns the bytes written.
+using RuleConverter = int (*)(ByteSink, const uint8_t*, size_t);
+size_t FuzzRuleConverter(RuleConverter convert, FuzzInput& input);
+
 // Runs one conversion through a checked sink, with a table, source and
 // failure point taken from the input, and checks what every converter
 // promises: chunks of at most 2041 bytes, an output within `outputBound`
