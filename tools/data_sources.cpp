@@ -19,6 +19,21 @@ bool ReadText(const std::string& path, std::string& text, std::string& error) {
   return !failed;
 }
 
+// The lines of a text file, without their LF.
+bool ReadLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+  std::string text;
+  if (!ReadText(path, text, error)) return false;
+  lines.clear();
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return true;
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -65,17 +80,12 @@ size_t Convert(iconv_t converter, const char* in, size_t inCount, char* out, siz
 }  // namespace
 
 bool LoadUnifont(const std::string& path, UnifontGlyphs& glyphs, std::string& error) {
-  std::string text;
-  if (!ReadText(path, text, error)) return false;
+  std::vector<std::string> lines;
+  if (!ReadLines(path, lines, error)) return false;
   glyphs.resize(UnifontPlaneSize);
-  size_t at = 0;
-  int lineNumber = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    ++lineNumber;
+  for (size_t index = 0; index < lines.size(); ++index) {
+    std::string& line = lines[index];
+    const size_t lineNumber = index + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     size_t colon = line.find(':');
@@ -110,16 +120,11 @@ bool LoadUnifont(const std::string& path, UnifontGlyphs& glyphs, std::string& er
 }
 
 bool LoadDictionary(const std::string& path, Dictionary& dictionary, std::string& error) {
-  std::string text;
-  if (!ReadText(path, text, error)) return false;
-  size_t at = 0;
-  int lineNumber = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    ++lineNumber;
+  std::vector<std::string> lines;
+  if (!ReadLines(path, lines, error)) return false;
+  for (size_t index = 0; index < lines.size(); ++index) {
+    const std::string& line = lines[index];
+    const size_t lineNumber = index + 1;
     if (line.empty()) continue;
     size_t tab = line.find('\t');
     if (tab == std::string::npos) {
