@@ -97,23 +97,8 @@ int RunConverter(ByteSink target, const WholeFile& table, const WholeFile& sourc
 }  // namespace
 
 void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath) {
-  if (out == nullptr || outSize == 0) return;
-  const char* hole = std::strstr(OverwriteQuestion, "%s");
-  const char* tail = hole + 2;
-  size_t prefix = static_cast<size_t>(hole - OverwriteQuestion);
-  size_t tailLength = std::strlen(tail);
-  size_t nameLength = targetPath == nullptr ? 0 : std::strlen(targetPath);
-  size_t room = outSize - 1;
   // The question keeps its ending; the name gives way when space runs out.
-  size_t used = prefix < room ? prefix : room;
-  std::memcpy(out, OverwriteQuestion, used);
-  size_t nameRoom = room - used > tailLength ? room - used - tailLength : 0;
-  size_t name = nameLength < nameRoom ? nameLength : nameRoom;
-  if (name > 0) std::memcpy(out + used, targetPath, name);
-  used += name;
-  size_t ending = tailLength < room - used ? tailLength : room - used;
-  std::memcpy(out + used, tail, ending);
-  out[used + ending] = '\0';
+  FillTextHole(out, outSize, OverwriteQuestion, targetPath);
 }
 
 bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {

@@ -41,10 +41,8 @@ const char* ErrorMessageText(int id) {
   return ErrorTexts[id - FirstErrorId];
 }
 
-void FormatErrorText(char* out, size_t outSize, int id, const char* argument) {
+void FillTextHole(char* out, size_t outSize, const char* text, const char* argument) {
   if (out == nullptr || outSize == 0) return;
-  const char* text = ErrorMessageText(id);
-  // The argument is a path, never a format: it is copied in, not interpreted.
   const char* hole = std::strstr(text, "%s");
   size_t used = 0;
   if (hole == nullptr) {
@@ -63,4 +61,8 @@ void FormatErrorText(char* out, size_t outSize, int id, const char* argument) {
     used = AppendBounded(out, outSize, used, hole + 2, tail);
   }
   out[used] = '\0';
+}
+
+void FormatErrorText(char* out, size_t outSize, int id, const char* argument) {
+  FillTextHole(out, outSize, ErrorMessageText(id), argument);
 }

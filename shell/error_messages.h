@@ -36,6 +36,12 @@ constexpr size_t ErrorTextCapacity = 640;
 // The unformatted text of entry `id`, or "" for an id outside 4..23.
 const char* ErrorMessageText(int id);
 
+// Copies `text` into `out` (capacity `outSize`, at least 1) with `argument`
+// (may be null: nothing) in place of its first "%s"; the argument is copied,
+// never read as a format. When space runs short the argument is cut and the
+// rest of the text kept. Always terminated.
+void FillTextHole(char* out, size_t outSize, const char* text, const char* argument);
+
 // Formats entry `id` into `out` (capacity `outSize`, at least 1), putting
 // `argument` (may be null: nothing) in place of its "%s". The result is
 // always terminated and never longer than outSize - 1 bytes.
