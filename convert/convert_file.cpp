@@ -1,7 +1,6 @@
 #include "convert/convert_file.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
