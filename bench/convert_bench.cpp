@@ -14,7 +14,7 @@ size_t Discard(void*, const uint8_t*, size_t count) { return count; }
 
 size_t Collect(void* handle, const uint8_t* bytes, size_t count) {
   static_cast<std::vector<uint8_t>*>(handle)->insert(static_cast<std::vector<uint8_t>*>(handle)->end(), bytes,
-                                                      bytes + count);
+                                                     bytes + count);
   return count;
 }
 
@@ -27,7 +27,8 @@ void Report(benchmark::State& state, size_t bytes) {
 void BM_GbToBig5(benchmark::State& state) {
   std::vector<uint8_t> source = MakeGbSample();
   std::vector<uint8_t> table = MakeSampleTable(GbTableCells, 11);
-  for (auto _ : state) benchmark::DoNotOptimize(ConvertGbBig5(NullSink, table.data(), table.size(), source.data(), source.size(), 0));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ConvertGbBig5(NullSink, table.data(), table.size(), source.data(), source.size(), 0));
   Report(state, source.size());
 }
 BENCHMARK(BM_GbToBig5)->Unit(benchmark::kMillisecond);
@@ -35,7 +36,8 @@ BENCHMARK(BM_GbToBig5)->Unit(benchmark::kMillisecond);
 void BM_Big5ToGb(benchmark::State& state) {
   std::vector<uint8_t> source = MakeBig5Sample();
   std::vector<uint8_t> table = MakeSampleTable(Big5TableCells, 12);
-  for (auto _ : state) benchmark::DoNotOptimize(ConvertGbBig5(NullSink, table.data(), table.size(), source.data(), source.size(), 1));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ConvertGbBig5(NullSink, table.data(), table.size(), source.data(), source.size(), 1));
   Report(state, source.size());
 }
 BENCHMARK(BM_Big5ToGb)->Unit(benchmark::kMillisecond);
@@ -43,7 +45,8 @@ BENCHMARK(BM_Big5ToGb)->Unit(benchmark::kMillisecond);
 void BM_GbToSjis(benchmark::State& state) {
   std::vector<uint8_t> source = MakeGbSample();
   std::vector<uint8_t> table = MakeSampleTable(GbTableCells, 13);
-  for (auto _ : state) benchmark::DoNotOptimize(ConvertGbSjis(NullSink, table.data(), table.size(), source.data(), source.size(), 0));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ConvertGbSjis(NullSink, table.data(), table.size(), source.data(), source.size(), 0));
   Report(state, source.size());
 }
 BENCHMARK(BM_GbToSjis)->Unit(benchmark::kMillisecond);
@@ -51,7 +54,8 @@ BENCHMARK(BM_GbToSjis)->Unit(benchmark::kMillisecond);
 void BM_SjisToGb(benchmark::State& state) {
   std::vector<uint8_t> source = MakeSjisSample();
   std::vector<uint8_t> table = MakeSampleTable(SjisTableCells, 14);
-  for (auto _ : state) benchmark::DoNotOptimize(ConvertGbSjis(NullSink, table.data(), table.size(), source.data(), source.size(), 1));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ConvertGbSjis(NullSink, table.data(), table.size(), source.data(), source.size(), 1));
   Report(state, source.size());
 }
 BENCHMARK(BM_SjisToGb)->Unit(benchmark::kMillisecond);

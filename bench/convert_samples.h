@@ -45,9 +45,8 @@ std::vector<uint8_t> MakeSampleText(uint32_t seed, PairFor pairFor) {
 }
 
 inline std::vector<uint8_t> MakeGbSample() {
-  return MakeSampleText(1, [](SampleGenerator& r) {
-    return static_cast<uint16_t>((0xB0 + r.Next(39)) << 8 | (0xA1 + r.Next(94)));
-  });
+  return MakeSampleText(
+      1, [](SampleGenerator& r) { return static_cast<uint16_t>((0xB0 + r.Next(39)) << 8 | (0xA1 + r.Next(94))); });
 }
 
 inline std::vector<uint8_t> MakeBig5Sample() {
@@ -61,7 +60,8 @@ inline std::vector<uint8_t> MakeSjisSample() {
   return MakeSampleText(3, [](SampleGenerator& r) {
     uint32_t lead = r.Next(40);
     uint32_t trail = 0x40 + r.Next(188);
-    return static_cast<uint16_t>((lead < 31 ? 0x81 + lead : 0xE0 + lead - 31) << 8 | (trail >= 0x7F ? trail + 1 : trail));
+    return static_cast<uint16_t>((lead < 31 ? 0x81 + lead : 0xE0 + lead - 31) << 8 |
+                                 (trail >= 0x7F ? trail + 1 : trail));
   });
 }
 

@@ -61,8 +61,9 @@ bool AnswerOverwrite(const char* text) {
 }  // namespace
 
 int RunConvertCommand(int argc, char** argv, int first) {
-  ParsedArgs args = ParseArgs(argc, argv, first,
-                              {{"--big5", false}, {"--sjis", false}, {"--hz", false}, {"--to-gb", false}, {"--force", false}});
+  ParsedArgs args =
+      ParseArgs(argc, argv, first,
+                {{"--big5", false}, {"--sjis", false}, {"--hz", false}, {"--to-gb", false}, {"--force", false}});
   if (args.help) {
     std::fputs(ConvertHelp, stdout);
     return 0;

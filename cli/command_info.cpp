@@ -32,7 +32,9 @@ int RunInfoCommand(int argc, char** argv, int first) {
   if (const std::string* value = OptionValue(args, "--width")) {
     if (!ParseInteger(*value, width)) return UsageError("info", "--width takes a whole number");
   }
-  Settings.charsPerLine = ClampCharsPerLine(width < -1000000 ? -1000000 : width > 1000000 ? 1000000 : static_cast<int>(width));
+  Settings.charsPerLine = ClampCharsPerLine(width < -1000000  ? -1000000
+                                            : width > 1000000 ? 1000000
+                                                              : static_cast<int>(width));
   Settings.supportHZ = HasOption(args, "--no-hz") ? 0 : 1;
 
   LoadAndIndexDocument(nullptr, args.positional[0].c_str());

@@ -66,8 +66,8 @@ bool WritePicture(std::FILE* out, const RenderRequest& request) {
   png_init_io(png, out);
   png_uint_32 width = static_cast<png_uint_32>(8 * LineBitmap.bytesPerRow);
   png_uint_32 height = static_cast<png_uint_32>(request.rows) * static_cast<png_uint_32>(LineBitmap.lineHeight);
-  png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_color palette[2] = {ToPngColour(request.backColour), ToPngColour(request.textColour)};
   png_set_PLTE(png, info, palette, 2);
   png_write_info(png, info);
@@ -105,8 +105,14 @@ bool ParseColours(const std::string& text, int& textIndex, int& backIndex) {
 
 int RunRenderCommand(int argc, char** argv, int first) {
   ParsedArgs args = ParseArgs(argc, argv, first,
-                              {{"--code", true}, {"--width", true}, {"--spacing", true}, {"--colours", true},
-                               {"--first", true}, {"--rows", true}, {"--no-hz", false}, {"-o", true}});
+                              {{"--code", true},
+                               {"--width", true},
+                               {"--spacing", true},
+                               {"--colours", true},
+                               {"--first", true},
+                               {"--rows", true},
+                               {"--no-hz", false},
+                               {"-o", true}});
   if (args.help) {
     std::fputs(RenderHelp, stdout);
     return 0;
@@ -118,19 +124,28 @@ int RunRenderCommand(int argc, char** argv, int first) {
 
   int code = -1;
   if (const std::string* name = OptionValue(args, "--code")) {
-    if (*name == "gb") code = CodeGb;
-    else if (*name == "big5") code = CodeBig5;
-    else if (*name == "sjis") code = CodeShiftJis;
-    else return UsageError("render", "--code takes gb, big5 or sjis");
+    if (*name == "gb")
+      code = CodeGb;
+    else if (*name == "big5")
+      code = CodeBig5;
+    else if (*name == "sjis")
+      code = CodeShiftJis;
+    else
+      return UsageError("render", "--code takes gb, big5 or sjis");
   }
   long long width = 80, spacing = 8, firstLine = 1, rows = 0;
-  if (!ParseWholeOption(args, "--width", -1000000, 1000000, width)) return UsageError("render", "--width takes a whole number");
-  if (!ParseWholeOption(args, "--spacing", -1000000, 1000000, spacing)) return UsageError("render", "--spacing takes a whole number");
-  if (!ParseWholeOption(args, "--first", 1, 1000000000, firstLine)) return UsageError("render", "--first takes a line number from 1");
-  if (!ParseWholeOption(args, "--rows", 1, MaxRows, rows)) return UsageError("render", "--rows takes a number from 1 to 100000");
+  if (!ParseWholeOption(args, "--width", -1000000, 1000000, width))
+    return UsageError("render", "--width takes a whole number");
+  if (!ParseWholeOption(args, "--spacing", -1000000, 1000000, spacing))
+    return UsageError("render", "--spacing takes a whole number");
+  if (!ParseWholeOption(args, "--first", 1, 1000000000, firstLine))
+    return UsageError("render", "--first takes a line number from 1");
+  if (!ParseWholeOption(args, "--rows", 1, MaxRows, rows))
+    return UsageError("render", "--rows takes a number from 1 to 100000");
   int textIndex = 15, backIndex = 1;
   if (const std::string* colours = OptionValue(args, "--colours")) {
-    if (!ParseColours(*colours, textIndex, backIndex)) return UsageError("render", "--colours takes TEXT,BACK, each 0..15");
+    if (!ParseColours(*colours, textIndex, backIndex))
+      return UsageError("render", "--colours takes TEXT,BACK, each 0..15");
   }
   Settings.charsPerLine = ClampCharsPerLine(static_cast<int>(width));
   Settings.lineSpacing = ClampLineSpacing(static_cast<int>(spacing));

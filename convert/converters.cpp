@@ -251,14 +251,14 @@ const char* ConvertTableName(int mode, int toGb) {
   return nullptr;
 }
 
-int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                  size_t sourceLength, int toGb) {
+int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
+                  int toGb) {
   if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength);
   return ConvertByTable<Big5Source>(target, table, tableLength, source, sourceLength);
 }
 
-int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                  size_t sourceLength, int toGb) {
+int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
+                  int toGb) {
   if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength);
   return ConvertByTable<SjisSource>(target, table, tableLength, source, sourceLength);
 }

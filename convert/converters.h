@@ -33,9 +33,9 @@ struct ConvertOutputRecord {
 extern ConvertOutputRecord ConvertOutputBuffer;
 
 // Cells in a whole table file of each kind (2 bytes each).
-constexpr size_t GbTableCells = 94 * 94;      // "GBBIG5.TBL", "GBSJIS.TBL"
-constexpr size_t Big5TableCells = 94 * 157;   // "BIG5GB.TBL"
-constexpr size_t SjisTableCells = 43 * 189;   // "SJISGB.TBL"
+constexpr size_t GbTableCells = 94 * 94;     // "GBBIG5.TBL", "GBSJIS.TBL"
+constexpr size_t Big5TableCells = 94 * 157;  // "BIG5GB.TBL"
+constexpr size_t SjisTableCells = 43 * 189;  // "SJISGB.TBL"
 
 // The table file that `mode` and `toGb` convert through; null for HZ.
 const char* ConvertTableName(int mode, int toGb);
@@ -44,10 +44,10 @@ const char* ConvertTableName(int mode, int toGb);
 // it reaches. toGb 0 reads a GB source; otherwise a Big5 (ConvertGbBig5) or
 // Shift JIS (ConvertGbSjis) source. Result 0 when every chunk was written
 // whole, 1 as soon as one was not (the rest of the buffer is not written).
-int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                  size_t sourceLength, int toGb);
-int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                  size_t sourceLength, int toGb);
+int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
+                  int toGb);
+int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
+                  int toGb);
 
 // HZ by rule, in each direction; results as above.
 int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength);

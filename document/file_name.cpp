@@ -20,6 +20,8 @@ void SetDocumentFileName(const char* path) {
 
 void ComposeFrameTitle(char* dest, size_t destSize, const char* title, const char* path) {
   if (dest == nullptr || destSize == 0) return;
-  if (path == nullptr) std::snprintf(dest, destSize, "%s", title);
-  else std::snprintf(dest, destSize, "%s - %s", title, path);
+  if (path == nullptr)
+    std::snprintf(dest, destSize, "%s", title);
+  else
+    std::snprintf(dest, destSize, "%s - %s", title, path);
 }

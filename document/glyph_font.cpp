@@ -22,7 +22,7 @@ const uint8_t* WideGlyph(int64_t g) { return GlyphAt(WideGlyphOffset(g), WideGly
 
 bool LoadCodeFont(WindowRef owner) {
   char path[PathCapacity];
-  bool pathFits = BuildFontPath(path, sizeof path);
+  bool pathFits = BuildFontPath(path, sizeof path, CodeType);
   FileHandle file = pathFits ? OpenForReading(path) : nullptr;
   uint64_t size = 0;
   if (!file || !MeasureFile(file.get(), &size)) {

@@ -84,9 +84,12 @@ void RenderLine(const uint8_t* bytes, int count, size_t readable) {
       continue;
     }
     const uint8_t* (*pairGlyph)(uint8_t, uint8_t) = nullptr;
-    if (CodeType == CodeGb && IsGbLeadByte(b)) pairGlyph = GbGlyph;
-    else if (CodeType == CodeBig5 && IsBig5LeadByte(b)) pairGlyph = Big5Glyph;
-    else if (CodeType == CodeShiftJis && IsSjisLeadByte(b)) pairGlyph = SjisGlyph;
+    if (CodeType == CodeGb && IsGbLeadByte(b))
+      pairGlyph = GbGlyph;
+    else if (CodeType == CodeBig5 && IsBig5LeadByte(b))
+      pairGlyph = Big5Glyph;
+    else if (CodeType == CodeShiftJis && IsSjisLeadByte(b))
+      pairGlyph = SjisGlyph;
     if (pairGlyph != nullptr) {
       uint8_t second = static_cast<size_t>(i) + 1 < readable ? bytes[i + 1] : 0;
       PutWideGlyph(col, pairGlyph(b, second));

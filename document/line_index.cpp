@@ -1,5 +1,6 @@
 #include "document/line_index.h"
 
+#include "document/byte_classes.h"
 #include "document/document.h"
 #include "shell/error_messages.h"
 #include "shell/settings_values.h"
@@ -37,8 +38,10 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
   ViewState.firstLine = 0;
   Document.lineCount = 0;
   // The text keeps one byte after the indexed ones, so n stays below textSize.
-  if (Document.textSize == 0) n = 0;
-  else if (n > Document.textSize - 1) n = static_cast<uint32_t>(Document.textSize - 1);
+  if (Document.textSize == 0)
+    n = 0;
+  else if (n > Document.textSize - 1)
+    n = static_cast<uint32_t>(Document.textSize - 1);
   Document.textLength = n;
   if (n == 0) return true;
 
@@ -73,7 +76,7 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
       if (b >= 0x40 && b <= 0xA0 && code != CodeShiftJis) code = CodeBig5;
       ++col;
       secondByte = false;
-    } else if (b < 0x80) {
+    } else if (IsAsciiByte(b)) {
       ++col;
     } else {
       // A first byte: its character stays whole, so no break follows it.

@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // A guard byte after the line shows any write past its capacity.
   std::vector<uint8_t> line(capacity + 1, 0xA5);
-  size_t length = ComposeHeaderFooter(templateText.c_str(), page, fileName.c_str(), now, charsPerLine, line.data(),
-                                      capacity);
+  size_t length =
+      ComposeHeaderFooter(templateText.c_str(), page, fileName.c_str(), now, charsPerLine, line.data(), capacity);
   FUZZ_CHECK(line[capacity] == 0xA5);
-  size_t expected = charsPerLine <= 0 || templateText.empty() ? 0
+  size_t expected = charsPerLine <= 0 || templateText.empty()      ? 0
                     : static_cast<size_t>(charsPerLine) < capacity ? static_cast<size_t>(charsPerLine)
                                                                    : capacity;
   // A composed line fills exactly the line's cells.

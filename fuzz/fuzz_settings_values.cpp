@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetForFuzzing();
   stored = FuzzInput{data, size};
   FramePlacement placement;
-  ReadStoredSettings(ReadFromInput, &placement);
+  ReadStoredSettings(ReadFromInput, &placement, &CodeType);
   FUZZ_CHECK(Settings.charsPerLine >= MinCharsPerLine && Settings.charsPerLine <= MaxCharsPerLine);
   FUZZ_CHECK(Settings.lineSpacing >= MinLineSpacing && Settings.lineSpacing <= MaxLineSpacing);
   FUZZ_CHECK(Settings.textIndex >= 0 && Settings.textIndex <= 15);

@@ -17,9 +17,9 @@ uint8_t TakeByte(FuzzInput& input);
 uint16_t TakeWord(FuzzInput& input);
 
 // Stops the run with a message when an invariant does not hold.
-#define FUZZ_CHECK(condition)                                                      \
-  do {                                                                             \
-    if (!(condition)) FailFuzzCheck(#condition, __FILE__, __LINE__);               \
+#define FUZZ_CHECK(condition)                                        \
+  do {                                                               \
+    if (!(condition)) FailFuzzCheck(#condition, __FILE__, __LINE__); \
   } while (0)
 
 [[noreturn]] void FailFuzzCheck(const char* condition, const char* file, int line);

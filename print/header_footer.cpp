@@ -40,10 +40,21 @@ size_t ComposeHeaderFooter(const char* templateText, int32_t page, const char* f
     if (code == '\0') break;
     ++i;
     switch (code) {
-      case 'l': target = &left; target->length = 0; break;
-      case 'c': target = &centre; target->length = 0; break;
-      case 'r': target = &right; target->length = 0; break;
-      case 'f': AppendText(*target, fileName != nullptr ? fileName : ""); break;
+      case 'l':
+        target = &left;
+        target->length = 0;
+        break;
+      case 'c':
+        target = &centre;
+        target->length = 0;
+        break;
+      case 'r':
+        target = &right;
+        target->length = 0;
+        break;
+      case 'f':
+        AppendText(*target, fileName != nullptr ? fileName : "");
+        break;
       case 'p':
         std::snprintf(number, sizeof number, "%d", static_cast<int>(page));
         AppendText(*target, number);
@@ -56,7 +67,8 @@ size_t ComposeHeaderFooter(const char* templateText, int32_t page, const char* f
         std::snprintf(number, sizeof number, "%02d:%02d", now.hour, now.minute);
         AppendText(*target, number);
         break;
-      default: break;
+      default:
+        break;
     }
   }
   size_t width = static_cast<size_t>(charsPerLine) < lineCapacity ? static_cast<size_t>(charsPerLine) : lineCapacity;

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "document/document.h"
-
 char ModulePath[PathCapacity] = "";
 
 const char* const FontFileNames[4] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16.FON"};
@@ -34,8 +32,8 @@ bool BuildPathBesideProgram(char* dest, size_t destSize, const char* name) {
   return true;
 }
 
-bool BuildFontPath(char* dest, size_t destSize) {
+bool BuildFontPath(char* dest, size_t destSize, int code) {
   // Any code type outside 0..3 is brought into range before it picks a name.
-  int code = CodeType >= 0 && CodeType <= 3 ? CodeType : CodeGb;
+  if (code < 0 || code > 3) code = 0;
   return BuildPathBesideProgram(dest, destSize, FontFileNames[code]);
 }

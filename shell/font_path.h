@@ -20,5 +20,6 @@ bool SetModulePath(const char* path);
 // then holds an empty string.
 bool BuildPathBesideProgram(char* dest, size_t destSize, const char* name);
 
-// The path of the font file of the current CodeType.
-bool BuildFontPath(char* dest, size_t destSize);
+// The path of the font file of code type `code` (GB's for a code outside
+// 0..3).
+bool BuildFontPath(char* dest, size_t destSize, int code);

@@ -3,7 +3,6 @@
 #include <climits>
 #include <cstdio>
 
-#include "document/document.h"
 #include "shell/integer_text.h"
 #include "shell/settings_values.h"
 
@@ -28,7 +27,7 @@ bool IsUsablePlacement(const FramePlacement& rect) {
   return static_cast<long long>(rect.right) - rect.left > 0 && static_cast<long long>(rect.bottom) - rect.top > 0;
 }
 
-void ReadStoredSettings(ReadSettingText read, FramePlacement* placement) {
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement, int* code) {
   // "TextColor" holds the background and "BackColor" the characters: files
   // already written store them so.
   Settings.backIndex = ClampColourIndex(ReadSettingInteger(read, "TextColor", 1));
@@ -41,17 +40,17 @@ void ReadStoredSettings(ReadSettingText read, FramePlacement* placement) {
   placement->right = ReadSettingInteger(read, "Right", 0);
   placement->bottom = ReadSettingInteger(read, "Bottom", 0);
   // The font table and the code commands know codes 0 to 2 only.
-  CodeType = ClampCodeType(ReadSettingInteger(read, "Country", CodeGb));
+  *code = ClampCodeType(ReadSettingInteger(read, "Country", 0));
   Settings.showToolbar = ReadSettingInteger(read, "ToolBar", 1);
   Settings.supportHZ = ReadSettingInteger(read, "SupportHZ", 1);
 }
 
-void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement) {
+void WriteStoredSettings(WriteSettingText write, int code, const FramePlacement* placement) {
   WriteInteger(write, "CharsPerLine", Settings.charsPerLine);
   WriteInteger(write, "LinePitch", Settings.lineSpacing);
   WriteInteger(write, "TextColor", Settings.backIndex);
   WriteInteger(write, "BackColor", Settings.textIndex);
-  WriteInteger(write, "Country", CodeType);
+  WriteInteger(write, "Country", code);
   WriteInteger(write, "ToolBar", Settings.showToolbar);
   WriteInteger(write, "SupportHZ", Settings.supportHZ);
   if (placement == nullptr) return;

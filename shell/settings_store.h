@@ -26,10 +26,10 @@ struct FramePlacement {
 // A stored frame rectangle is used only when it has width and height.
 bool IsUsablePlacement(const FramePlacement& rect);
 
-// Reads every setting into Settings and CodeType, each brought into range,
-// and the stored frame rectangle into *placement.
-void ReadStoredSettings(ReadSettingText read, FramePlacement* placement);
+// Reads every setting into Settings and *code (the stored code type), each
+// brought into range, and the stored frame rectangle into *placement.
+void ReadStoredSettings(ReadSettingText read, FramePlacement* placement, int* code);
 
 // Writes every setting as decimal text, and the frame rectangle when
 // `placement` is not null (a maximised or minimised frame keeps the old one).
-void WriteStoredSettings(WriteSettingText write, const FramePlacement* placement);
+void WriteStoredSettings(WriteSettingText write, int code, const FramePlacement* placement);

@@ -102,15 +102,32 @@ bool ScrollHorizontally(int request, int position) {
 
 bool ScrollRequestForKey(int virtualKey, bool controlDown, ScrollKey* key) {
   switch (virtualKey) {
-    case 33: *key = {ScrollVertical, ScrollPageUp}; return true;
-    case 34: *key = {ScrollVertical, ScrollPageDown}; return true;
-    case 35: *key = {ScrollVertical, ScrollBottom}; return true;
-    case 36: *key = {ScrollVertical, ScrollTop}; return true;
-    case 37: *key = {ScrollHorizontal, controlDown ? ScrollPageUp : ScrollLineUp}; return true;
-    case 38: *key = {ScrollVertical, ScrollLineUp}; return true;
-    case 39: *key = {ScrollHorizontal, controlDown ? ScrollPageDown : ScrollLineDown}; return true;
-    case 40: *key = {ScrollVertical, ScrollLineDown}; return true;
-    default: return false;
+    case KeyPageUp:
+      *key = {ScrollVertical, ScrollPageUp};
+      return true;
+    case KeyPageDown:
+      *key = {ScrollVertical, ScrollPageDown};
+      return true;
+    case KeyEnd:
+      *key = {ScrollVertical, ScrollBottom};
+      return true;
+    case KeyHome:
+      *key = {ScrollVertical, ScrollTop};
+      return true;
+    case KeyLeft:
+      *key = {ScrollHorizontal, controlDown ? ScrollPageUp : ScrollLineUp};
+      return true;
+    case KeyUp:
+      *key = {ScrollVertical, ScrollLineUp};
+      return true;
+    case KeyRight:
+      *key = {ScrollHorizontal, controlDown ? ScrollPageDown : ScrollLineDown};
+      return true;
+    case KeyDown:
+      *key = {ScrollVertical, ScrollLineDown};
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -173,7 +190,5 @@ RowText RowTextForLine(int line) {
   row.selected = IsLineSelected(line);
   return row;
 }
-
-int RowTopForLine(int line) { return (line - ViewState.firstLine) * ViewLineHeight(); }
 
 int LineLeft() { return -CellWidth * ViewState.firstColumn; }

@@ -45,6 +45,18 @@ int ScrollVertically(int request, int position);
 // the view changed and must be repainted.
 bool ScrollHorizontally(int request, int position);
 
+// The navigation keys, by the platform's virtual key codes.
+enum NavigationKeys {
+  KeyPageUp = 33,
+  KeyPageDown = 34,
+  KeyEnd = 35,
+  KeyHome = 36,
+  KeyLeft = 37,
+  KeyUp = 38,
+  KeyRight = 39,
+  KeyDown = 40,
+};
+
 struct ScrollKey {
   int bar = ScrollVertical;
   int request = 0;
@@ -94,6 +106,5 @@ struct RowText {
 // for a row past the last line.
 RowText RowTextForLine(int line);
 
-// Client pixel position of display line `line` and of the line's first cell.
-int RowTopForLine(int line);
+// Client x of the first cell of every line.
 int LineLeft();

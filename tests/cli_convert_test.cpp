@@ -211,8 +211,8 @@ TEST(ZkConvert, ATargetInAReadOnlyFolderFailsWithMessageSeventeen) {
   // The superuser writes anywhere: run zk as an ordinary user to meet the
   // folder's protection as a user would.
   std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-  std::string command = user + Quote(zk.program) + " convert --hz " + Quote(source) + " " + Quote(target) +
-                        " 2>&1 >/dev/null </dev/null";
+  std::string command =
+      user + Quote(zk.program) + " convert --hz " + Quote(source) + " " + Quote(target) + " 2>&1 >/dev/null </dev/null";
   CommandRun run = RunCommand(command);
   const std::string& errors = run.output;
   EXPECT_EQ(run.status, 1) << errors;
@@ -236,8 +236,7 @@ TEST(ZkConvert, NoConversionEverChangesItsSource) {
     // Success, a refused overwrite, a full disk and the same name twice.
     std::string target = zk.File("target.out");
     std::filesystem::remove(target);
-    EXPECT_EQ(zk.Zk(std::string("convert ") + option + " " + Quote(source) + " " + Quote(target)).status, 0)
-        << option;
+    EXPECT_EQ(zk.Zk(std::string("convert ") + option + " " + Quote(source) + " " + Quote(target)).status, 0) << option;
     EXPECT_EQ(zk.Zk(std::string("convert ") + option + " " + Quote(source) + " " + Quote(target)).status, 1);
     EXPECT_EQ(zk.Zk(std::string("convert --force ") + option + " " + Quote(source) + " /dev/full").status, 1);
     EXPECT_EQ(zk.Zk(std::string("convert --force ") + option + " " + Quote(source) + " " + Quote(source)).status, 1);

@@ -83,13 +83,15 @@ TEST_F(ConvertFileTest, EachModeAndDirectionReadsItsOwnTable) {
     std::string target = folder.File("target-" + std::to_string(c.table) + ".txt");
     WriteFile(source, c.source);
     EXPECT_TRUE(ConvertFile(nullptr, source.c_str(), target.c_str(), c.toGb));
-    EXPECT_EQ(ReadFile(target), (Bytes{'a', static_cast<uint8_t>(0xF0 + c.table), static_cast<uint8_t>(0xE0 + c.table)}));
+    EXPECT_EQ(ReadFile(target),
+              (Bytes{'a', static_cast<uint8_t>(0xF0 + c.table), static_cast<uint8_t>(0xE0 + c.table)}));
     ExpectCompleted();
   }
 }
 
 TEST_F(ConvertFileTest, HzNeedsNoTableAndRoundTrips) {
-  for (const char* name : {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL"}) std::remove(folder.File(name).c_str());
+  for (const char* name : {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL"})
+    std::remove(folder.File(name).c_str());
   ConvertMode = ConvertModeHz;
   std::string gb = folder.File("a.gb"), hz = folder.File("a.hz"), back = folder.File("b.gb");
   WriteFile(gb, Bytes{'a', '~', 0xB0, 0xA1, '\r', '\n'});

@@ -40,19 +40,27 @@ Bytes MarkedTable(size_t cells) {
   return table;
 }
 
-Bytes Cell(int index) { return Bytes{static_cast<uint8_t>(0x80 | (index >> 7)), static_cast<uint8_t>(0x80 | (index & 0x7F))}; }
+Bytes Cell(int index) {
+  return Bytes{static_cast<uint8_t>(0x80 | (index >> 7)), static_cast<uint8_t>(0x80 | (index & 0x7F))};
+}
 
 enum Direction { GbToBig5, Big5ToGb, GbToSjis, SjisToGb, GbToHz, HzToGb };
 
 int RunDirection(Direction direction, const Bytes& table, const Bytes& source, ChunkSink& sink) {
   ByteSink target{TakeChunk, &sink};
   switch (direction) {
-    case GbToBig5: return ConvertGbBig5(target, table.data(), table.size(), source.data(), source.size(), 0);
-    case Big5ToGb: return ConvertGbBig5(target, table.data(), table.size(), source.data(), source.size(), 1);
-    case GbToSjis: return ConvertGbSjis(target, table.data(), table.size(), source.data(), source.size(), 0);
-    case SjisToGb: return ConvertGbSjis(target, table.data(), table.size(), source.data(), source.size(), 1);
-    case GbToHz: return ConvertGbToHz(target, source.data(), source.size());
-    case HzToGb: return ConvertHzToGb(target, source.data(), source.size());
+    case GbToBig5:
+      return ConvertGbBig5(target, table.data(), table.size(), source.data(), source.size(), 0);
+    case Big5ToGb:
+      return ConvertGbBig5(target, table.data(), table.size(), source.data(), source.size(), 1);
+    case GbToSjis:
+      return ConvertGbSjis(target, table.data(), table.size(), source.data(), source.size(), 0);
+    case SjisToGb:
+      return ConvertGbSjis(target, table.data(), table.size(), source.data(), source.size(), 1);
+    case GbToHz:
+      return ConvertGbToHz(target, source.data(), source.size());
+    case HzToGb:
+      return ConvertHzToGb(target, source.data(), source.size());
   }
   return -1;
 }
@@ -96,7 +104,8 @@ std::vector<Bytes> ReferenceChunks(Direction direction, const Bytes& table, cons
   size_t i = 0;
   while (i < source.size()) {
     uint8_t b = source[i];
-    bool lead = direction == SjisToGb ? ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) : (b >= 0xA1 && b <= 0xFE);
+    bool lead =
+        direction == SjisToGb ? ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) : (b >= 0xA1 && b <= 0xFE);
     if (!lead) {
       ref.buffer.push_back(b);
       ++i;
@@ -154,7 +163,8 @@ TEST(TableConverters, ShiftJisRowsJumpFrom9FToE0AndLeadsPastEBTakeTheFirstCell) 
   EXPECT_EQ(Convert(SjisToGb, Bytes{0x9F, 0xFC}), Cell(30 * 189 + 188));
   EXPECT_EQ(Convert(SjisToGb, Bytes{0xE0, 0x40}), Cell(5859));
   EXPECT_EQ(Convert(SjisToGb, Bytes{0xEB, 0xFC}), Cell(8126));
-  EXPECT_EQ(Convert(SjisToGb, Bytes{0xEC, 0x40, 'a', 0xFC, 0xFC, 'b'}), Join({Cell(0), ToBytes("a"), Cell(0), ToBytes("b")}));
+  EXPECT_EQ(Convert(SjisToGb, Bytes{0xEC, 0x40, 'a', 0xFC, 0xFC, 'b'}),
+            Join({Cell(0), ToBytes("a"), Cell(0), ToBytes("b")}));
 }
 
 TEST(TableConverters, BytesThatAreNoLeadPassUnchanged) {

@@ -40,7 +40,8 @@ struct PositionCount {
 };
 
 template <typename Lookup, typename Decode>
-PositionCount CountPositions(const std::vector<int>& leads, const std::vector<int>& trails, Lookup lookup, Decode decode) {
+PositionCount CountPositions(const std::vector<int>& leads, const std::vector<int>& trails, Lookup lookup,
+                             Decode decode) {
   PositionCount count;
   for (int lead : leads) {
     for (int trail : trails) {

@@ -87,13 +87,13 @@ TEST(BuiltTables, SymbolsKanaGreekAndCyrillicMapByUnicode) {
 }
 
 TEST(BuiltTables, WhatHasNoCounterpartBecomesTheQuestionMark) {
-  EXPECT_EQ(GbToBig5(0xA1, 0xBC), Big5Question);  // 〖 is not in Big5
-  EXPECT_EQ(GbToBig5(0xAA, 0xA1), Big5Question);  // row 10 of GB is empty
-  EXPECT_EQ(Big5ToGb(0xFA, 0x40), GbQuestion);    // past the last Big5 row
+  EXPECT_EQ(GbToBig5(0xA1, 0xBC), Big5Question);      // 〖 is not in Big5
+  EXPECT_EQ(GbToBig5(0xAA, 0xA1), Big5Question);      // row 10 of GB is empty
+  EXPECT_EQ(Big5ToGb(0xFA, 0x40), GbQuestion);        // past the last Big5 row
   EXPECT_EQ(Big5ToGb(0xA4, 0xAA), Pair(0xD4, 0xC6));  // 云: the row is not all replaced
-  EXPECT_EQ(SjisToGb(0x92, 0xD2), GbQuestion);    // 辻, a kanji made in Japan
-  EXPECT_EQ(SjisToGb(0x81, 0x7F), GbQuestion);    // 0x7F is no trail byte
-  EXPECT_EQ(GbToSjis(0xA8, 0xA1), SjisQuestion);  // ā: the pinyin letters are not in Shift JIS
+  EXPECT_EQ(SjisToGb(0x92, 0xD2), GbQuestion);        // 辻, a kanji made in Japan
+  EXPECT_EQ(SjisToGb(0x81, 0x7F), GbQuestion);        // 0x7F is no trail byte
+  EXPECT_EQ(GbToSjis(0xA8, 0xA1), SjisQuestion);      // ā: the pinyin letters are not in Shift JIS
 }
 
 TEST(BuiltTables, GbHanziComeBackFromBig5) {

@@ -11,17 +11,13 @@ TEST(FontPath, FontLiesBesideTheProgramWhateverTheCurrentFolder) {
   ResetCoreState();
   SetModulePath("C:\\ZK\\ZK.EXE");
   char path[PathCapacity];
-  CodeType = CodeBig5;
-  ASSERT_TRUE(BuildFontPath(path, sizeof path));
+  ASSERT_TRUE(BuildFontPath(path, sizeof path, CodeBig5));
   EXPECT_STREQ(path, "C:\\ZK\\ZKFT16.FON");
-  CodeType = CodeGb;
-  BuildFontPath(path, sizeof path);
+  BuildFontPath(path, sizeof path, CodeGb);
   EXPECT_STREQ(path, "C:\\ZK\\ZKJT16.FON");
-  CodeType = CodeShiftJis;
-  BuildFontPath(path, sizeof path);
+  BuildFontPath(path, sizeof path, CodeShiftJis);
   EXPECT_STREQ(path, "C:\\ZK\\ZKJP16.FON");
-  CodeType = 3;
-  BuildFontPath(path, sizeof path);
+  BuildFontPath(path, sizeof path, 3);
   EXPECT_STREQ(path, "C:\\ZK\\ZKJT16.FON");
   ResetCoreState();
 }
@@ -30,15 +26,14 @@ TEST(FontPath, BothSeparatorsAndStrayCodeTypes) {
   ResetCoreState();
   char path[PathCapacity];
   SetModulePath("/opt/zk/bin/zk");
-  CodeType = 57;  // a stored value out of range never indexes past the names
-  ASSERT_TRUE(BuildFontPath(path, sizeof path));
+  // A stored value out of range never indexes past the names.
+  ASSERT_TRUE(BuildFontPath(path, sizeof path, 57));
   EXPECT_STREQ(path, "/opt/zk/bin/ZKJT16.FON");
   SetModulePath("C:\\a/b\\zk.exe");
-  CodeType = CodeShiftJis;
-  BuildFontPath(path, sizeof path);
+  BuildFontPath(path, sizeof path, CodeShiftJis);
   EXPECT_STREQ(path, "C:\\a/b\\ZKJP16.FON");
   SetModulePath("ZK.EXE");
-  BuildFontPath(path, sizeof path);
+  BuildFontPath(path, sizeof path, CodeShiftJis);
   EXPECT_STREQ(path, "ZKJP16.FON");
   ResetCoreState();
 }
@@ -48,11 +43,11 @@ TEST(FontPath, APathThatDoesNotFitIsRefusedNotOverrun) {
   std::string folder(PathCapacity - 8, 'f');
   ASSERT_TRUE(SetModulePath((folder + "/z").c_str()));
   char path[PathCapacity];
-  EXPECT_FALSE(BuildFontPath(path, sizeof path));
+  EXPECT_FALSE(BuildFontPath(path, sizeof path, CodeGb));
   EXPECT_STREQ(path, "");
   char small[12];
   SetModulePath("C:\\ZK\\ZK.EXE");
-  EXPECT_FALSE(BuildFontPath(small, sizeof small));
+  EXPECT_FALSE(BuildFontPath(small, sizeof small, CodeGb));
   EXPECT_FALSE(SetModulePath(std::string(PathCapacity, 'x').c_str()));
   EXPECT_STREQ(ModulePath, "");
   ResetCoreState();

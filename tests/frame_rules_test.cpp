@@ -35,9 +35,9 @@ TEST(FrameLayout, ViewFillsTheClientBelowTheToolbarAndOnePixelLine) {
 TEST(FrameLayout, DialogsCentreOverTheirOwnerAndStayOnTheScreen) {
   EXPECT_EQ(CentreCoordinate(100, 400, 200, 1024), 200);
   EXPECT_EQ(CentreCoordinate(100, 401, 200, 1024), 200);  // truncated
-  EXPECT_EQ(CentreCoordinate(-300, 400, 200, 1024), 0);    // owner off the left edge
-  EXPECT_EQ(CentreCoordinate(-100, 10, 200, 1024), 0);      // (10 - 200) / 2 truncates to -95
-  EXPECT_EQ(CentreCoordinate(900, 400, 200, 1024), 824);   // pulled back inside
+  EXPECT_EQ(CentreCoordinate(-300, 400, 200, 1024), 0);   // owner off the left edge
+  EXPECT_EQ(CentreCoordinate(-100, 10, 200, 1024), 0);    // (10 - 200) / 2 truncates to -95
+  EXPECT_EQ(CentreCoordinate(900, 400, 200, 1024), 824);  // pulled back inside
   EXPECT_EQ(CentreCoordinate(0, 100, 1200, 1024), 0);
   EXPECT_EQ(CentreCoordinate(1000, 400, 1200, 1024), -176);  // larger than the screen
 }

@@ -27,8 +27,6 @@ size_t OffsetOf(const uint8_t* glyph) { return static_cast<size_t>(glyph - Glyph
 TEST(ByteClasses, RangesOfEachCode) {
   EXPECT_TRUE(IsControlByte(0x1F));
   EXPECT_FALSE(IsControlByte(0x20));
-  EXPECT_TRUE(IsAsciiByte(0x7F));
-  EXPECT_FALSE(IsAsciiByte(0x80));
   EXPECT_FALSE(IsGbLeadByte(0xA0));
   EXPECT_TRUE(IsGbLeadByte(0xA1));
   EXPECT_TRUE(IsGbLeadByte(0xFE));
@@ -51,7 +49,7 @@ TEST(GlyphLookup, GbRowsOf94FromA1) {
   EXPECT_EQ(GlyphNumber(GbGlyph(0xB0, 0xA1)), 1410);
   EXPECT_EQ(OffsetOf(GbGlyph(0xB0, 0xA1)), 49216u);
   EXPECT_EQ(OffsetOf(GbGlyph(0xA1, 0xA1)), 4096u);
-  EXPECT_EQ(GlyphNumber(GbGlyph(0xF7, 0xFE)), 8177);  // the last of a complete file
+  EXPECT_EQ(GlyphNumber(GbGlyph(0xF7, 0xFE)), 8177);       // the last of a complete file
   EXPECT_EQ(GlyphNumber(GbGlyph(0xB0, 0xFF)), 1410 + 94);  // 0xFF runs into the next row
   EXPECT_EQ(GbGlyph(0xF8, 0xA1), nullptr);
   EXPECT_EQ(GbGlyph(0xB0, 0x41), nullptr);
@@ -127,8 +125,8 @@ TEST(GlyphLookup, AShortFontDrawsBlankAndIsNeverReadPastItsEnd) {
   UseFont(MakeMarkedFont(5000));
   for (int h = 0; h < 256; ++h) {
     for (int l = 0; l < 256; ++l) {
-      for (const uint8_t* glyph : {GbGlyph(uint8_t(h), uint8_t(l)), Big5Glyph(uint8_t(h), uint8_t(l)),
-                                   SjisGlyph(uint8_t(h), uint8_t(l))}) {
+      for (const uint8_t* glyph :
+           {GbGlyph(uint8_t(h), uint8_t(l)), Big5Glyph(uint8_t(h), uint8_t(l)), SjisGlyph(uint8_t(h), uint8_t(l))}) {
         if (glyph == nullptr) continue;
         ASSERT_GE(glyph, GlyphFont.bytes.get());
         ASSERT_LE(glyph + 32, GlyphFont.bytes.get() + GlyphFont.size);

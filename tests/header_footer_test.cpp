@@ -52,9 +52,11 @@ TEST(HeaderFooter, LaterPartsOverwriteEarlierOnes) {
   std::string right(15, 'R');
   EXPECT_EQ(Compose(std::string("&l") + left + std::string("&r") + right), std::string(25, 'L') + right);
   // The centre overwrites the left.
-  EXPECT_EQ(Compose(std::string("&l") + left + std::string("&c") + std::string(10, 'C')), std::string(15, 'L') + std::string(10, 'C') + std::string(5, 'L') + Spaces(10));
+  EXPECT_EQ(Compose(std::string("&l") + left + std::string("&c") + std::string(10, 'C')),
+            std::string(15, 'L') + std::string(10, 'C') + std::string(5, 'L') + Spaces(10));
   // A double-byte character cut by the overlap is split.
-  EXPECT_EQ(Compose(std::string("&l") + std::string(39, 'L') + std::string("\xB5\xDA") + "&rR"), std::string(39, 'L') + "R");
+  EXPECT_EQ(Compose(std::string("&l") + std::string(39, 'L') + std::string("\xB5\xDA") + "&rR"),
+            std::string(39, 'L') + "R");
 }
 
 TEST(HeaderFooter, PartsLongerThanTheLineKeepTheirStart) {

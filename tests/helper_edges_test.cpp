@@ -42,9 +42,8 @@ TEST(HelperEdges, ModulePathResetsAndNegativeCodesUseTheGbFont) {
   EXPECT_TRUE(SetModulePath(nullptr));
   EXPECT_STREQ(ModulePath, "");
   SetModulePath("C:\\ZK\\ZK.EXE");
-  CodeType = -4;
   char path[PathCapacity];
-  ASSERT_TRUE(BuildFontPath(path, sizeof path));
+  ASSERT_TRUE(BuildFontPath(path, sizeof path, -4));
   EXPECT_STREQ(path, "C:\\ZK\\ZKJT16.FON");
   ResetCoreState();
 }

@@ -75,10 +75,14 @@ TEST(LineIndex, TabsRunToTheNextStopAndMayEndTheLine) {
 }
 
 TEST(LineIndex, CtrlZEndsTheTextForGood) {
-  Index(ToBytes("A\x1A" "B"));
+  Index(
+      ToBytes("A\x1A"
+              "B"));
   EXPECT_EQ(Entries(), (std::vector<uint32_t>{0, 1}));
   EXPECT_EQ(Document.textLength, 3u);
-  Index(ToBytes("\x1A" "B"));
+  Index(
+      ToBytes("\x1A"
+              "B"));
   EXPECT_EQ(Document.lineCount, 0);
   // Bytes after the Ctrl-Z do not count for the code either.
   Index(Join({Bytes{0xB0, 0xA1, 0x1A, 0x82, 0xA0}}));

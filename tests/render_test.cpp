@@ -73,8 +73,8 @@ TEST(ZkRender, DrawsEachSampleInTheFontOfItsCode) {
     const char* hexFile;
     char32_t third;  // the character after "ZK ", in cells 3 and 4
   };
-  const Case cases[] = {{"gb.txt", "unifont.hex", 0x793A},    // 示
-                        {"big5.txt", "unifont.hex", 0x7BC4},  // 範
+  const Case cases[] = {{"gb.txt", "unifont.hex", 0x793A},       // 示
+                        {"big5.txt", "unifont.hex", 0x7BC4},     // 範
                         {"sjis.txt", "unifont_jp.hex", 0x30B5},  // サ
                         {"hz.txt", "unifont.hex", 0x793A}};
   for (const Case& sample : cases) {
@@ -98,7 +98,8 @@ TEST(ZkRender, OptionsChooseCodeLinesSizeAndColours) {
   WriteFile(text, Bytes{'a', '\r', '\n', 0xB0, 0xA1, '\r', '\n', 'c', '\r', '\n'});
   std::string out = folder.File("out.png");
 
-  ASSERT_EQ(RunZk("render --first 2 --rows 1 --width 100 --spacing 2 --colours 11,4 '" + text + "' -o '" + out + "'"), 0);
+  ASSERT_EQ(RunZk("render --first 2 --rows 1 --width 100 --spacing 2 --colours 11,4 '" + text + "' -o '" + out + "'"),
+            0);
   Picture picture = ReadPicture(out);
   EXPECT_EQ(picture.width, 8 * 102);
   EXPECT_EQ(picture.height, 18);

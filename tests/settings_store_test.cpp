@@ -26,7 +26,7 @@ void WriteStored(const char* key, const char* text) { stored.insert_or_assign(ke
 FramePlacement Read() {
   ResetCoreState();
   FramePlacement placement;
-  ReadStoredSettings(ReadStored, &placement);
+  ReadStoredSettings(ReadStored, &placement, &CodeType);
   return placement;
 }
 }  // namespace
@@ -48,7 +48,7 @@ TEST(SettingsStore, NoFileGivesEveryDefault) {
 
 TEST(SettingsStore, StoredValuesAreClampedAndTheColourKeysRunOpposite) {
   stored = {{"TextColor", "20"}, {"BackColor", "-3"}, {"CharsPerLine", "8"}, {"LinePitch", "0"},
-            {"Country", "7"},    {"ToolBar", "0"},    {"SupportHZ", "0"},   {"Left", "100"},
+            {"Country", "7"},    {"ToolBar", "0"},    {"SupportHZ", "0"},    {"Left", "100"},
             {"Top", "10"},       {"Right", "50"},     {"Bottom", "300"}};
   FramePlacement placement = Read();
   EXPECT_EQ(Settings.backIndex, 15);  // "TextColor" is the background
@@ -90,7 +90,7 @@ TEST(SettingsStore, WritingStoresElevenKeysAndReadsBackTheSame) {
   Settings.supportHZ = 0;
   CodeType = CodeBig5;
   FramePlacement frame{5, 6, 705, 506};
-  WriteStoredSettings(WriteStored, &frame);
+  WriteStoredSettings(WriteStored, CodeType, &frame);
   EXPECT_EQ(stored.size(), 11u);
   EXPECT_EQ(stored["TextColor"], "2");
   EXPECT_EQ(stored["BackColor"], "14");
@@ -108,7 +108,7 @@ TEST(SettingsStore, WritingStoresElevenKeysAndReadsBackTheSame) {
   EXPECT_EQ(back.bottom, 506);
   // A maximised frame leaves the stored rectangle alone.
   WriteStored("Left", "1");
-  WriteStoredSettings(WriteStored, nullptr);
+  WriteStoredSettings(WriteStored, CodeType, nullptr);
   EXPECT_EQ(stored["Left"], "1");
   ResetCoreState();
 }

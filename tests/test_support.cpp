@@ -22,8 +22,8 @@ Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end());
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   std::random_device seed;
-  path = std::filesystem::temp_directory_path() /
-         ("zk-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+  path =
+      std::filesystem::temp_directory_path() / ("zk-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(path);
 }
 
@@ -52,9 +52,12 @@ Bytes MakeMarkedFont(size_t size) {
   for (size_t offset = WideGlyphArea; offset < size; ++offset) {
     size_t g = (offset - WideGlyphArea) / 32;
     size_t k = (offset - WideGlyphArea) % 32;
-    if (k == 0) font[offset] = static_cast<uint8_t>((g + 1) & 0xFF);
-    else if (k == 1) font[offset] = static_cast<uint8_t>(((g + 1) >> 8) & 0xFF);
-    else font[offset] = static_cast<uint8_t>(k);
+    if (k == 0)
+      font[offset] = static_cast<uint8_t>((g + 1) & 0xFF);
+    else if (k == 1)
+      font[offset] = static_cast<uint8_t>(((g + 1) >> 8) & 0xFF);
+    else
+      font[offset] = static_cast<uint8_t>(k);
   }
   return font;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,16 @@ int MarkedGlyphNumber(const uint8_t* glyph);
 // system has none.
 std::string ShortReadingFile();
 
-// Resets every process-wide value the core keeps to its start-up state.
+// Resets every process-wide value the core keeps to its start-up state. The
+// core suites do it around every test (core_state.cpp).
 void ResetCoreState();
+
+// For allowed = 0, 1, 2, ...: `prepare`, then `operation` with only its
+// first `allowed` allocations let through, until a run succeeds; after each
+// failed run `afterFailure` checks what it left (its message, its state).
+// Returns the allocations the successful run needed.
+int FailEachAllocation(const std::function<void()>& prepare, const std::function<bool()>& operation,
+                       const std::function<void(int allowed)>& afterFailure);
 
 // The same without the headless prompts, which the viewer's own tests
 // replace with real message boxes.

@@ -29,21 +29,28 @@ struct TableFile {
   int from;
   int to;
 };
-const TableFile TableFiles[4] = {
-    {"GBBIG5.TBL", DataGb, DataBig5}, {"BIG5GB.TBL", DataBig5, DataGb},
-    {"GBSJIS.TBL", DataGb, DataSjis}, {"SJISGB.TBL", DataSjis, DataGb}};
+const TableFile TableFiles[4] = {{"GBBIG5.TBL", DataGb, DataBig5},
+                                 {"BIG5GB.TBL", DataBig5, DataGb},
+                                 {"GBSJIS.TBL", DataGb, DataSjis},
+                                 {"SJISGB.TBL", DataSjis, DataGb}};
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
     if (i + 1 >= argc) return false;
     std::string value = argv[++i];
-    if (word == "--unifont") options.unifont = value;
-    else if (word == "--unifont-jp") options.unifontJp = value;
-    else if (word == "--dictionaries") options.dictionaries = value;
-    else if (word == "--out") options.outputs.push_back(value);
-    else if (word == "--report") options.report = value;
-    else return false;
+    if (word == "--unifont")
+      options.unifont = value;
+    else if (word == "--unifont-jp")
+      options.unifontJp = value;
+    else if (word == "--dictionaries")
+      options.dictionaries = value;
+    else if (word == "--out")
+      options.outputs.push_back(value);
+    else if (word == "--report")
+      options.report = value;
+    else
+      return false;
   }
   return !options.unifont.empty() && !options.unifontJp.empty() && !options.dictionaries.empty() &&
          !options.outputs.empty() && !options.report.empty();
@@ -61,10 +68,10 @@ bool LoadDictionaries(const std::string& folder, Dictionaries& d, std::string& e
     const char* name;
     Dictionary* dictionary;
   };
-  const Source sources[] = {{"STCharacters", &d.stCharacters}, {"TSCharacters", &d.tsCharacters},
-                            {"TWVariants", &d.twVariants},     {"TWVariantsRev", &d.twVariantsRev},
-                            {"JPVariants", &d.jpVariants},     {"JPVariantsRev", &d.jpVariantsRev},
-                            {"JPShinjitaiCharacters", &d.jpShinjitai}};
+  const Source sources[] = {
+      {"STCharacters", &d.stCharacters},        {"TSCharacters", &d.tsCharacters}, {"TWVariants", &d.twVariants},
+      {"TWVariantsRev", &d.twVariantsRev},      {"JPVariants", &d.jpVariants},     {"JPVariantsRev", &d.jpVariantsRev},
+      {"JPShinjitaiCharacters", &d.jpShinjitai}};
   for (const Source& source : sources) {
     if (!LoadDictionary(folder + "/" + source.name + ".txt", *source.dictionary, error)) return false;
   }
@@ -90,7 +97,9 @@ std::string ListOf(const std::vector<char32_t>& chars, size_t limit) {
 
 std::string Shown(char32_t c) { return c == 0 ? std::string("?") : Utf8(c); }
 
-bool IsHanzi(char32_t c) { return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF); }
+bool IsHanzi(char32_t c) {
+  return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF);
+}
 
 // Through `there` and `back`: how many hanzi of `from` have a counterpart,
 // and how many of those come back as themselves.
@@ -107,7 +116,8 @@ void ReportRoundTrip(std::string& report, const CodeChart charts[3], const Conve
       if (!IsHanzi(c)) continue;
       ++hanzi;
       uint8_t middle[2] = {}, end[2] = {};
-      if (!LookUpCell(there, lead, trail, middle) || (middle[0] == replacement[0] && middle[1] == replacement[1])) continue;
+      if (!LookUpCell(there, lead, trail, middle) || (middle[0] == replacement[0] && middle[1] == replacement[1]))
+        continue;
       ++expressible;
       // Big5 holds a few hanzi twice: the same character counts as back.
       if (LookUpCell(back, middle[0], middle[1], end) && CharacterAt(charts[there.from], end[0], end[1]) == c) {
@@ -120,8 +130,7 @@ void ReportRoundTrip(std::string& report, const CodeChart charts[3], const Conve
     }
   }
   char line[256];
-  std::snprintf(line, sizeof line,
-                "  %s to %s to %s: %d hanzi, %d with a counterpart, %d of them come back (%s)\n",
+  std::snprintf(line, sizeof line, "  %s to %s to %s: %d hanzi, %d with a counterpart, %d of them come back (%s)\n",
                 CodeNames[there.from], CodeNames[there.to], CodeNames[there.from], hanzi, expressible, returned,
                 Percent(returned, expressible).c_str());
   report += line;
@@ -170,7 +179,8 @@ int main(int argc, char** argv) {
                   coverage.centred, coverage.joined, coverage.stretched, coverage.singleGlyphs, coverage.marks);
     report += line;
     if (charts[code].borrowed > 0) {
-      std::snprintf(line, sizeof line, "    %d positions of the user-defined rows 0xC6A1 to 0xC8FE read as BIG5-HKSCS\n",
+      std::snprintf(line, sizeof line,
+                    "    %d positions of the user-defined rows 0xC6A1 to 0xC8FE read as BIG5-HKSCS\n",
                     charts[code].borrowed);
       report += line;
     }
@@ -189,7 +199,8 @@ int main(int argc, char** argv) {
     TableCoverage first;
     ConversionTable draft = BuildTable(there.from, there.to, charts, dictionaries, nullptr, first);
     tables[2 * pair + 1] = BuildTable(back.from, back.to, charts, dictionaries, &draft, coverages[2 * pair + 1]);
-    tables[2 * pair] = BuildTable(there.from, there.to, charts, dictionaries, &tables[2 * pair + 1], coverages[2 * pair]);
+    tables[2 * pair] =
+        BuildTable(there.from, there.to, charts, dictionaries, &tables[2 * pair + 1], coverages[2 * pair]);
   }
   for (int k = 0; k < 4; ++k) {
     const TableCoverage& coverage = coverages[k];

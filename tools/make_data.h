@@ -46,16 +46,16 @@ bool EncodeCharacter(const CodeChart& chart, char32_t c, uint8_t out[2]);
 
 // What one font file holds.
 struct FontCoverage {
-  int positions = 0;         // double-byte glyph slots
-  int decoded = 0;           // slots that decode to a character
-  int blankCharacters = 0;   // of those, spaces, which are drawn blank
-  int drawn = 0;             // of the others, those with a non-blank glyph
-  int centred = 0;           // narrow Unifont glyphs centred in a wide cell
-  int joined = 0;            // narrow box drawing, centred with its lines carried to the edges
-  int stretched = 0;         // narrow blocks and shades, drawn twice as wide
+  int positions = 0;              // double-byte glyph slots
+  int decoded = 0;                // slots that decode to a character
+  int blankCharacters = 0;        // of those, spaces, which are drawn blank
+  int drawn = 0;                  // of the others, those with a non-blank glyph
+  int centred = 0;                // narrow Unifont glyphs centred in a wide cell
+  int joined = 0;                 // narrow box drawing, centred with its lines carried to the edges
+  int stretched = 0;              // narrow blocks and shades, drawn twice as wide
   std::vector<char32_t> missing;  // visible characters left blank
-  int singleGlyphs = 0;      // single-byte glyphs from Unifont
-  int marks = 0;             // single bytes that are no character: a mark
+  int singleGlyphs = 0;           // single-byte glyphs from Unifont
+  int marks = 0;                  // single bytes that are no character: a mark
 };
 
 // The whole font file of `code`. `glyphs` are Unifont's (for Shift JIS the

@@ -6,10 +6,10 @@ namespace {
 constexpr size_t SingleByteArea = 4096;
 
 // 3 x 5 pixel hex digits, one byte a row, the pixels in bits 2..0.
-constexpr uint8_t HexDigits[16][5] = {
-    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
-    {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
-    {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4}};
+constexpr uint8_t HexDigits[16][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7},
+                                      {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
+                                      {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
+                                      {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4}};
 
 // A byte that is no character of the code: a box with its two hex digits,
 // so that a wrong code or a damaged file shows which byte it met.
@@ -85,9 +85,12 @@ bool PutWideGlyph(const UnifontGlyphs& glyphs, char32_t c, uint8_t* glyph, FontC
     glyph[2 * row] = static_cast<uint8_t>(wide >> 8);
     glyph[2 * row + 1] = static_cast<uint8_t>(wide & 0xFF);
   }
-  if (IsBlockElement(c)) ++coverage.stretched;
-  else if (IsBoxDrawing(c)) ++coverage.joined;
-  else ++coverage.centred;
+  if (IsBlockElement(c))
+    ++coverage.stretched;
+  else if (IsBoxDrawing(c))
+    ++coverage.joined;
+  else
+    ++coverage.centred;
   return true;
 }
 }  // namespace
@@ -108,9 +111,12 @@ Bytes BuildFont(int code, const CodeChart& chart, const UnifontGlyphs& glyphs, F
       if (c != 0) {
         ++coverage.decoded;
         bool placed = PutWideGlyph(glyphs, c, glyph, coverage);
-        if (IsBlankCharacter(c)) ++coverage.blankCharacters;
-        else if (placed && !IsBlankGlyph(glyph, 32)) ++coverage.drawn;
-        else coverage.missing.push_back(c);
+        if (IsBlankCharacter(c))
+          ++coverage.blankCharacters;
+        else if (placed && !IsBlankGlyph(glyph, 32))
+          ++coverage.drawn;
+        else
+          coverage.missing.push_back(c);
       }
       glyph += 32;
     }

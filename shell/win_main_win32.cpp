@@ -1,7 +1,7 @@
 // The entry point of ZK.exe.
 #include <windows.h>
 
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   if (!InitApplication(instance, showCommand)) return 0;

@@ -1,18 +1,16 @@
-#include "shell/text_view.h"
+#include "shell/text_view_win32.h"
 
 #include <shellapi.h>
 
 #include "document/document.h"
-#include "document/draw_line.h"
+#include "document/draw_line_win32.h"
 #include "document/line_bitmap.h"
-#include "document/open_document.h"
-#include "shell/dispatch.h"
+#include "document/open_document_win32.h"
+#include "shell/dispatch_win32.h"
 #include "shell/font_path.h"
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
-
-uint64_t ViewRowsDrawn = 0;
 
 namespace {
 void Repaint(HWND view) {
@@ -94,8 +92,10 @@ int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
   for (UINT i = 0; i < count; ++i) {
     char name[PathCapacity] = "";
     if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
-    if (i == 0) OpenDocument(FrameWindow, name);
-    else StartInstanceWithFile(name);
+    if (i == 0)
+      OpenDocument(FrameWindow, name);
+    else
+      StartInstanceWithFile(name);
   }
   DragFinish(drop);
   return 0;
@@ -104,9 +104,8 @@ int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
 int32_t OnViewDestroy(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 const MessageEntry ViewMessageRows[] = {
-    {WM_PAINT, OnViewPaint},   {WM_KEYDOWN, OnViewKeyDown},         {WM_VSCROLL, OnViewVScroll},
-    {WM_HSCROLL, OnViewHScroll}, {WM_SIZE, OnViewSize},             {WM_CREATE, OnViewCreate},
-    {WM_DROPFILES, OnViewDropFiles}, {WM_DESTROY, OnViewDestroy},
+    {WM_PAINT, OnViewPaint}, {WM_KEYDOWN, OnViewKeyDown}, {WM_VSCROLL, OnViewVScroll},     {WM_HSCROLL, OnViewHScroll},
+    {WM_SIZE, OnViewSize},   {WM_CREATE, OnViewCreate},   {WM_DROPFILES, OnViewDropFiles}, {WM_DESTROY, OnViewDestroy},
 };
 constexpr MessageTable ViewMessages = MakeMessageTable(ViewMessageRows, DefaultWindow);
 }  // namespace
@@ -125,7 +124,6 @@ void PaintLines(HWND view, int from, int to) {
   for (int line = from; line <= to && line <= ViewState.firstLine + ViewState.visibleRows; ++line) {
     RowText row = RowTextForLine(line);
     DrawDocumentLine(dc, row.bytes, line - ViewState.firstLine, row.count, row.readable, row.selected);
-    ++ViewRowsDrawn;
   }
   ReleaseDC(view, dc);
 }

@@ -1,14 +1,19 @@
-#include "shell/dispatch.h"
+#include "shell/dispatch_win32.h"
 
 #include "shell/frame_layout.h"
 
 LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (kind) {
-    case DefaultWindow: return DefWindowProcA(window, message, wParam, lParam);
-    case DefaultDialog: return DefDlgProcA(window, message, wParam, lParam);
-    case DefaultMdiChild: return DefMDIChildProcA(window, message, wParam, lParam);
-    case DefaultFrame: return DefFrameProcA(window, nullptr, message, wParam, lParam);
-    default: return 0;
+    case DefaultWindow:
+      return DefWindowProcA(window, message, wParam, lParam);
+    case DefaultDialog:
+      return DefDlgProcA(window, message, wParam, lParam);
+    case DefaultMdiChild:
+      return DefMDIChildProcA(window, message, wParam, lParam);
+    case DefaultFrame:
+      return DefFrameProcA(window, nullptr, message, wParam, lParam);
+    default:
+      return 0;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "tests/viewer_harness.h"
+#include "tests/viewer_harness_win32.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,12 +11,12 @@
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "shell/font_path.h"
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 #include "shell/selection.h"
-#include "shell/settings_file.h"
+#include "shell/settings_file_win32.h"
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
-#include "shell/text_view.h"
+#include "shell/text_view_win32.h"
 #include "shell/view_state.h"
 
 const char* const TestFontNames[3] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON"};
@@ -56,8 +56,10 @@ std::string RealProgramPath() {
 void WriteTestFonts(const std::string& folder, int skip) {
   for (int code = 0; code < 3; ++code) {
     std::string path = (std::filesystem::path(folder) / TestFontNames[code]).string();
-    if (code == skip) std::filesystem::remove(path);
-    else WriteFile(path, TestFont(code));
+    if (code == skip)
+      std::filesystem::remove(path);
+    else
+      WriteFile(path, TestFont(code));
   }
 }
 

@@ -1,10 +1,11 @@
-#include "shell/settings_file.h"
+#include "shell/settings_file_win32.h"
 
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "document/document.h"
 #include "shell/font_path.h"
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
@@ -15,8 +16,8 @@ namespace {
 char settingsPath[PathCapacity] = "";
 
 bool ReadProfileText(const char* key, char* dest, size_t destSize) {
-  DWORD length = GetPrivateProfileStringA(SettingsSection, key, "", dest, static_cast<DWORD>(destSize),
-                                          SettingsFilePath());
+  DWORD length =
+      GetPrivateProfileStringA(SettingsSection, key, "", dest, static_cast<DWORD>(destSize), SettingsFilePath());
   return length > 0;
 }
 
@@ -45,7 +46,7 @@ int ReadProfileInteger(const char* key, int fallback) { return ReadSettingIntege
 
 void LoadSettings(HWND frame) {
   FramePlacement stored;
-  ReadStoredSettings(ReadProfileText, &stored);
+  ReadStoredSettings(ReadProfileText, &stored, &CodeType);
   if (SettingsBrush != nullptr) DeleteObject(SettingsBrush);
   SettingsBrush = CreateSolidBrush(Settings.backColour);
   SetClassLongPtrA(frame, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(SettingsBrush));
@@ -66,7 +67,7 @@ void SaveSettings(HWND frame) {
     GetWindowRect(frame, &rect);
     placement = {rect.left, rect.top, rect.right, rect.bottom};
   }
-  WriteStoredSettings(WriteProfileText, keepPlacement ? nullptr : &placement);
+  WriteStoredSettings(WriteProfileText, CodeType, keepPlacement ? nullptr : &placement);
   if (SettingsBrush != nullptr) {
     DeleteObject(SettingsBrush);
     SettingsBrush = nullptr;

@@ -1,9 +1,9 @@
-#include "document/code_commands.h"
+#include "document/code_commands_win32.h"
 
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "resources/resource_ids.h"
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 #include "shell/settings_values.h"
 
 void SelectCode(HWND frame, int code) {

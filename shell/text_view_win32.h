@@ -8,9 +8,6 @@
 
 constexpr const char* ViewClassName = "ClientWndClass";
 
-// Rows drawn since the program started: what a paint or a scroll cost.
-extern uint64_t ViewRowsDrawn;
-
 LRESULT CALLBACK ViewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Draws the display lines from .. to that fall in the visible rows and

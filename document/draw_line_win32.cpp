@@ -1,4 +1,4 @@
-#include "document/draw_line.h"
+#include "document/draw_line_win32.h"
 
 #include "document/line_bitmap.h"
 #include "shell/settings_values.h"

@@ -1,20 +1,20 @@
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "document/code_commands.h"
+#include "document/code_commands_win32.h"
 #include "document/document.h"
-#include "document/open_document.h"
+#include "document/open_document_win32.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
-#include "shell/dispatch.h"
+#include "shell/dispatch_win32.h"
 #include "shell/font_path.h"
 #include "shell/frame_layout.h"
 #include "shell/selection.h"
-#include "shell/settings_file.h"
+#include "shell/settings_file_win32.h"
 #include "shell/settings_values.h"
-#include "shell/text_view.h"
+#include "shell/text_view_win32.h"
 
 HINSTANCE AppInstance = nullptr;
 char AppName[AppNameCapacity] = "";
@@ -58,9 +58,8 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
 // Commands whose work is not built yet have their menu items but no rows;
 // they reach the default procedure and do nothing.
 const CommandEntry FrameCommandRows[] = {
-    {ZK_CMD_OPEN, OnOpenCommand},       {ZK_CMD_CODE_GB, OnCodeCommand},
-    {ZK_CMD_CODE_BIG5, OnCodeCommand},  {ZK_CMD_CODE_SJIS, OnCodeCommand},
-    {ZK_CMD_SUPPORT_HZ, ToggleHzSupport}, {ZK_CMD_EXIT, OnExit},
+    {ZK_CMD_OPEN, OnOpenCommand},      {ZK_CMD_CODE_GB, OnCodeCommand},      {ZK_CMD_CODE_BIG5, OnCodeCommand},
+    {ZK_CMD_CODE_SJIS, OnCodeCommand}, {ZK_CMD_SUPPORT_HZ, ToggleHzSupport}, {ZK_CMD_EXIT, OnExit},
     {ZK_CMD_TOOLBAR, OnToggleToolbar},
 };
 constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);
@@ -127,15 +126,13 @@ int32_t OnFrameDropFiles(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 const MessageEntry FrameMessageRows[] = {
-    {WM_KEYDOWN, OnFrameKeyDown}, {WM_NOTIFY, OnToolbarNotify},   {WM_COMMAND, OnFrameCommand},
-    {WM_SIZE, OnFrameSize},       {WM_CREATE, OnFrameCreate},     {WM_DESTROY, OnFrameDestroy},
+    {WM_KEYDOWN, OnFrameKeyDown},     {WM_NOTIFY, OnToolbarNotify}, {WM_COMMAND, OnFrameCommand},
+    {WM_SIZE, OnFrameSize},           {WM_CREATE, OnFrameCreate},   {WM_DESTROY, OnFrameDestroy},
     {WM_DROPFILES, OnFrameDropFiles},
 };
 constexpr MessageTable FrameMessages = MakeMessageTable(FrameMessageRows, DefaultWindow);
 
-void CheckCommand(UINT id, bool on) {
-  CheckMenuItem(FrameMenu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
+void CheckCommand(UINT id, bool on) { CheckMenuItem(FrameMenu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); }
 
 void EnableCommand(UINT id, bool on) {
   SendMessageA(ToolbarWindow, TB_ENABLEBUTTON, id, MAKELPARAM(on ? TRUE : FALSE, 0));
@@ -162,7 +159,7 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   frameClass.hInstance = instance;
   frameClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(ZK_ICON));
   frameClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZK_ICON), IMAGE_ICON, 16, 16, 0));
-  frameClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the standard arrow
+  frameClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   frameClass.lpszMenuName = AppName;
   frameClass.lpszClassName = AppName;
@@ -241,8 +238,8 @@ bool CreateToolbar(HWND frame) {
 }
 
 HWND CreateViewWindow(HWND frame) {
-  return CreateWindowExA(0, ViewClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -100, -100, 10, 10,
-                         frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), AppInstance, nullptr);
+  return CreateWindowExA(0, ViewClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -100, -100, 10, 10, frame,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), AppInstance, nullptr);
 }
 
 void RefreshModulePath() {

@@ -1,4 +1,4 @@
-#include "document/open_document.h"
+#include "document/open_document_win32.h"
 
 #include <commdlg.h>
 
@@ -8,7 +8,7 @@
 #include "document/file_name.h"
 #include "resources/resource_ids.h"
 #include "shell/font_path.h"
-#include "shell/frame.h"
+#include "shell/frame_win32.h"
 #include "shell/selection.h"
 
 namespace {
