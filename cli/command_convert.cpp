@@ -7,12 +7,6 @@
 #include "shell/error_messages.h"
 #include "shell/prompts_headless.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 const char* const ConvertHelp =
     "usage: zk convert (--big5 | --sjis | --hz) [--to-gb] [--force] SOURCE TARGET\n"
@@ -27,16 +21,6 @@ const char* const ConvertHelp =
     "              question is asked on a terminal and refused elsewhere\n";
 
 bool forceOverwrite = false;
-
-bool StdinIsTerminal() {
-#ifdef _WIN32
-  // The C library takes the NUL device for a terminal; only a console is one.
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-#else
-  return isatty(STDIN_FILENO) != 0;
-#endif
-}
 
 // The overwrite question: yes with --force; asked on a terminal; refused,
 // with its text on standard error, when no one can answer.

@@ -15,3 +15,6 @@ void FindModulePath(const char* argv0);
 
 // True when the command showed an error message.
 bool AnyErrorShown();
+
+// True when standard input is a terminal someone can answer on.
+bool StdinIsTerminal();

@@ -1,0 +1,17 @@
+// What the zk command asks of a POSIX system.
+#include <unistd.h>
+
+#include <cstring>
+
+#include "cli/commands.h"
+#include "shell/font_path.h"
+
+void FindModulePath(const char* argv0) {
+  char path[PathCapacity] = "";
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  path[length > 0 ? length : 0] = '\0';
+  if (path[0] == '\0' && argv0 != nullptr && std::strlen(argv0) < sizeof path) std::strcpy(path, argv0);
+  SetModulePath(path);
+}
+
+bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
