@@ -79,11 +79,6 @@ Bytes Convert(Direction direction, const Bytes& source) {
 
 Bytes Convert(Direction direction, const std::string& source) { return Convert(direction, ToBytes(source)); }
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 // The table rules one step at a time, straight from their description, with
 // the same chunking: the reference the fast converters must match.

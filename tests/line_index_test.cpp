@@ -28,11 +28,6 @@ std::vector<uint32_t> Entries() {
 
 Bytes Repeat(uint8_t b, size_t n) { return Bytes(n, b); }
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes joined;
-  for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-  return joined;
-}
 }  // namespace
 
 TEST(LineIndex, EmptyTextHasNoLinesAndATextEndingAtABreakNoEmptyLast) {

@@ -19,6 +19,12 @@
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   std::random_device seed;

@@ -5,12 +5,16 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
 
 Bytes ToBytes(const std::string& text);
+
+// The parts one after another.
+Bytes Join(std::initializer_list<Bytes> parts);
 
 // A fresh, empty folder for one test; removed by the destructor.
 struct ScratchFolder {
