@@ -9,6 +9,9 @@
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/prompts.h"
 #include "shell/settings_values.h"
 
 namespace {
@@ -22,12 +25,16 @@ const char* const RenderHelp =
     "  --spacing N           pixel rows between lines (default 8, kept within 2..16)\n"
     "  --colours TEXT,BACK   palette indexes 0..15 of ink and background (default 15,1)\n"
     "  --first L             first display line to draw, counted from 1 (default 1)\n"
-    "  --rows R              number of lines to draw (default: all, at most 200)\n"
+    "  --rows R              number of lines to draw (default: all, at most 200); a\n"
+    "                        picture is at most 1000000 pixels high, so at most\n"
+    "                        41666 lines of 24 pixels (55555 of 18, 31250 of 32)\n"
     "  --no-hz               do not decode HZ escapes\n"
     "  -o OUT.png            the picture to write\n";
 
 constexpr long long DefaultRows = 200;
-constexpr long long MaxRows = 100000;
+constexpr long long MaxRows = 1000000;
+// The tallest picture the PNG library writes.
+constexpr long long MaxPictureHeight = PNG_USER_HEIGHT_MAX;
 
 struct RenderRequest {
   int firstLine = 0;  // counted from 0
@@ -140,8 +147,7 @@ int RunRenderCommand(int argc, char** argv, int first) {
     return UsageError("render", "--spacing takes a whole number");
   if (!ParseWholeOption(args, "--first", 1, 1000000000, firstLine))
     return UsageError("render", "--first takes a line number from 1");
-  if (!ParseWholeOption(args, "--rows", 1, MaxRows, rows))
-    return UsageError("render", "--rows takes a number from 1 to 100000");
+  if (!ParseWholeOption(args, "--rows", 1, MaxRows, rows)) return UsageError("render", "--rows takes a number from 1");
   int textIndex = 15, backIndex = 1;
   if (const std::string* colours = OptionValue(args, "--colours")) {
     if (!ParseColours(*colours, textIndex, backIndex))
@@ -170,15 +176,29 @@ int RunRenderCommand(int argc, char** argv, int first) {
   request.rows = static_cast<int>(rows > 0 ? (rows < left ? rows : left) : (left < DefaultRows ? left : DefaultRows));
   request.textColour = Settings.textColour;
   request.backColour = Settings.backColour;
-
-  std::FILE* out = std::fopen(output->c_str(), "wb");
-  if (out == nullptr) {
-    std::fprintf(stderr, "zk: cannot create %s\n", output->c_str());
+  // Refused before the output is touched: a picture the PNG library cannot
+  // write would leave nothing of the file that was there.
+  if (static_cast<long long>(request.rows) * LineBitmap.lineHeight > MaxPictureHeight) {
+    return UsageError("render", "a picture is at most " + std::to_string(MaxPictureHeight) +
+                                    " pixels high: " + std::to_string(MaxPictureHeight / LineBitmap.lineHeight) +
+                                    " lines of " + std::to_string(LineBitmap.lineHeight) + " pixels");
+  }
+  if (IsSameFile(args.positional[0].c_str(), output->c_str())) {
+    ShowErrorBox(nullptr, ErrorSameFileName, nullptr, StyleStop);
     return 1;
   }
-  bool written = WritePicture(out, request);
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "zk: cannot write %s\n", output->c_str());
+  ReplacementRecord out;
+  if (!StartReplacement(output->c_str(), &out)) {
+    ShowErrorBox(nullptr, ErrorCreateFile, output->c_str(), StyleStop);
+    return 1;
+  }
+  if (!WritePicture(out.file.get(), request)) {
+    AbandonReplacement(&out);
+    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
+    return 1;
+  }
+  if (!FinishReplacement(&out)) {
+    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
     return 1;
   }
   return 0;

@@ -16,5 +16,11 @@ void FindModulePath(const char* argv0);
 // True when the command showed an error message.
 bool AnyErrorShown();
 
+// Readies the process: the arguments in UTF-8 where the system hands them
+// over in another form (Windows), so that a file name in any script arrives
+// whole; a write past a file-size limit fails like any other instead of
+// ending the program half way.
+void PrepareProcess(int* argc, char*** argv);
+
 // True when standard input is a terminal someone can answer on.
 bool StdinIsTerminal();

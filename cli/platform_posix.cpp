@@ -1,6 +1,7 @@
 // What the zk command asks of a POSIX system.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 
 #include "cli/commands.h"
@@ -13,5 +14,7 @@ void FindModulePath(const char* argv0) {
   if (path[0] == '\0' && argv0 != nullptr && std::strlen(argv0) < sizeof path) std::strcpy(path, argv0);
   SetModulePath(path);
 }
+
+void PrepareProcess(int*, char***) { signal(SIGXFSZ, SIG_IGN); }
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }

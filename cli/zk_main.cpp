@@ -1,4 +1,5 @@
 // zk: the byte logic of the viewer on the command line.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -27,9 +28,8 @@ void PrintUsage(std::FILE* out) {
   for (const CommandEntry& command : Commands) std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
   std::fputs("\n'zk COMMAND --help' explains a command.\n", out);
 }
-}  // namespace
 
-int main(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv) {
   if (argc < 2) {
     PrintUsage(stderr);
     return 2;
@@ -46,4 +46,16 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "zk: unknown command '%s'\n", argv[1]);
   PrintUsage(stderr);
   return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareProcess(&argc, &argv);
+  int status = RunCommandLine(argc, argv);
+  // Output that never arrived is a failure, whatever the command thought.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "zk: write error: %s\n", std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+  }
+  return status;
 }

@@ -59,8 +59,8 @@ size_t CharacterTableFileSize(int table) {
 
 int WriteCharacterTableFile(const char* path, int table) {
   if (table < 0 || table > 2) return CharacterTableNotCreated;
-  FileHandle file = CreateForWriting(path);
-  if (!file) return CharacterTableNotCreated;
+  ReplacementRecord file;
+  if (!StartReplacement(path, &file)) return CharacterTableNotCreated;
   const TableLayout& layout = Layouts[table];
   bool written = true;
   uint8_t row[RowCapacity];
@@ -73,11 +73,14 @@ int WriteCharacterTableFile(const char* path, int table) {
           row[n++] = static_cast<uint8_t>(trail);
         }
       }
-      written = written && std::fwrite(row, 1, n, file.get()) == n;
+      written = written && std::fwrite(row, 1, n, file.file.get()) == n;
     }
   }
-  bool closed = std::fclose(file.release()) == 0;
-  return written && closed ? CharacterTableWritten : CharacterTableNotWritten;
+  if (!written) {
+    AbandonReplacement(&file);
+    return CharacterTableNotWritten;
+  }
+  return FinishReplacement(&file) ? CharacterTableWritten : CharacterTableNotWritten;
 }
 
 int MakeCharacterTableFile(int table) {

@@ -7,11 +7,8 @@
 #include "shell/memory.h"
 #include "shell/read_whole.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
+#ifdef __linux__
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -20,15 +17,6 @@ constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
 // Output is handed to the file in chunks of about 2 KB; a larger stdio buffer
 // turns them into few system calls.
 constexpr size_t TargetBufferSize = 1u << 20;
-
-bool FileExists(const char* path) {
-  if (path == nullptr) return false;
-#ifdef _WIN32
-  return _access(path, 0) == 0;
-#else
-  return access(path, F_OK) == 0;
-#endif
-}
 
 size_t WriteToFile(void* handle, const uint8_t* bytes, size_t count) {
   return std::fwrite(bytes, 1, count, static_cast<std::FILE*>(handle));
@@ -53,9 +41,10 @@ struct WholeFile {
   size_t length = 0;
 };
 
-// Reads `path` whole. An empty file is read as no bytes when `emptyAllowed`,
-// and is a read failure otherwise. Shows the message of a failure.
-bool ReadWholeFile(WindowRef owner, const char* path, int openError, int readError, bool emptyAllowed,
+// Reads `path` whole. A file of any size is read when `requiredSize` is 0;
+// otherwise a file of another size is damaged and reported as unreadable.
+// Shows the message of a failure.
+bool ReadWholeFile(WindowRef owner, const char* path, int openError, int readError, uint64_t requiredSize,
                    WholeFile& whole) {
   FileHandle file = OpenForReading(path);
   if (!file) {
@@ -63,7 +52,7 @@ bool ReadWholeFile(WindowRef owner, const char* path, int openError, int readErr
     return false;
   }
   uint64_t size = 0;
-  if (!MeasureFile(file.get(), &size) || (size == 0 && !emptyAllowed)) {
+  if (!MeasureFile(file.get(), &size) || (requiredSize != 0 && size != requiredSize)) {
     ShowErrorBox(owner, readError, path, StyleStop);
     return false;
   }
@@ -101,6 +90,11 @@ void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath) {
 }
 
 bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {
+  // Two names of one file: converting it onto itself would lose the source.
+  if (IsSameFile(sourcePath, targetPath)) {
+    ShowErrorBox(owner, ErrorSameFileName, nullptr, StyleStop);
+    return false;
+  }
   WholeFile table;
   if (const char* tableName = ConvertTableName(ConvertMode, toGb)) {
     char tablePath[PathCapacity];
@@ -108,14 +102,17 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
       ShowErrorBox(owner, ErrorOpenConvertTable, tableName, StyleStop);
       return false;
     }
-    // An empty table converts nothing: it is reported as unreadable.
-    if (!ReadWholeFile(owner, tablePath, ErrorOpenConvertTable, ErrorReadConvertTable, false, table)) return false;
+    // A table cut short or padded would convert wrongly without a word.
+    if (!ReadWholeFile(owner, tablePath, ErrorOpenConvertTable, ErrorReadConvertTable,
+                       ConvertTableSize(ConvertMode, toGb), table)) {
+      return false;
+    }
   }
   // An empty source is a valid text and converts to an empty target.
   WholeFile source;
-  if (!ReadWholeFile(owner, sourcePath, ErrorOpenConvertSource, ErrorReadConvertSource, true, source)) return false;
+  if (!ReadWholeFile(owner, sourcePath, ErrorOpenConvertSource, ErrorReadConvertSource, 0, source)) return false;
 
-  if (FileExists(targetPath)) {
+  if (PathExists(targetPath)) {
     char question[OverwritePromptCapacity];
     FormatOverwritePrompt(question, sizeof question, targetPath);
     if (!AskYesNo(owner, question, "Message")) return false;
@@ -123,16 +120,21 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
   // Without the larger buffer stdio's own serves, only slower; it outlives
   // the file that uses it.
   Block<char> targetBuffer = AllocateZeroed<char>(TargetBufferSize);
-  FileHandle target = CreateForWriting(targetPath);
-  if (!target) {
+  // The converted text goes to a new file that replaces the target only when
+  // whole: a failure half way leaves the old target as it was.
+  ReplacementRecord target;
+  if (!StartReplacement(targetPath, &target)) {
     ShowErrorBox(owner, ErrorCreateConvertTarget, targetPath, StyleStop);
     return false;
   }
-  if (targetBuffer) std::setvbuf(target.get(), targetBuffer.get(), _IOFBF, TargetBufferSize);
-  int failed = RunConverter(ByteSink{WriteToFile, target.get()}, table, source, toGb);
+  if (targetBuffer) std::setvbuf(target.file.get(), targetBuffer.get(), _IOFBF, TargetBufferSize);
+  if (RunConverter(ByteSink{WriteToFile, target.file.get()}, table, source, toGb) != 0) {
+    AbandonReplacement(&target);
+    ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
+    return false;
+  }
   // What stdio still holds is written at the close, which may fail as well.
-  bool closed = std::fclose(target.release()) == 0;
-  if (failed != 0 || !closed) {
+  if (!FinishReplacement(&target)) {
     ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;
   }

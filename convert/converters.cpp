@@ -251,6 +251,12 @@ const char* ConvertTableName(int mode, int toGb) {
   return nullptr;
 }
 
+size_t ConvertTableSize(int mode, int toGb) {
+  if (mode == ConvertModeBig5) return 2 * (toGb == 0 ? GbTableCells : Big5TableCells);
+  if (mode == ConvertModeSjis) return 2 * (toGb == 0 ? GbTableCells : SjisTableCells);
+  return 0;
+}
+
 int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
                   int toGb) {
   if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength);

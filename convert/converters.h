@@ -37,8 +37,10 @@ constexpr size_t GbTableCells = 94 * 94;     // "GBBIG5.TBL", "GBSJIS.TBL"
 constexpr size_t Big5TableCells = 94 * 157;  // "BIG5GB.TBL"
 constexpr size_t SjisTableCells = 43 * 189;  // "SJISGB.TBL"
 
-// The table file that `mode` and `toGb` convert through; null for HZ.
+// The table file that `mode` and `toGb` convert through, and the size of a
+// whole one in bytes; null and 0 for HZ.
 const char* ConvertTableName(int mode, int toGb);
+size_t ConvertTableSize(int mode, int toGb);
 
 // Table converters: `table` holds tableLength bytes of cells, read as far as
 // it reaches. toGb 0 reads a GB source; otherwise a Big5 (ConvertGbBig5) or

@@ -29,6 +29,12 @@ bool LoadCodeFont(WindowRef owner) {
     ShowErrorBox(owner, ErrorOpenFontFile, path, StyleStop);
     return false;
   }
+  // A font cut short or padded would draw blanks or wrong glyphs without a
+  // word: it is refused, and the previous font stays.
+  if (size != CompleteFontSize(CodeType)) {
+    ShowErrorBox(owner, ErrorReadFontFile, nullptr, StyleStop);
+    return false;
+  }
   GlyphFont.bytes.reset();
   GlyphFont.size = 0;
   Block<uint8_t> bytes;
@@ -38,7 +44,7 @@ bool LoadCodeFont(WindowRef owner) {
     return false;
   }
   size_t count = static_cast<size_t>(size);
-  bool complete = ReadWhole(file.get(), bytes.get(), count) == count && count > 0;
+  bool complete = ReadWhole(file.get(), bytes.get(), count) == count;
   // Even a failed read leaves what arrived; the rest of the zero-filled
   // buffer draws blank.
   GlyphFont.bytes = std::move(bytes);
@@ -48,6 +54,13 @@ bool LoadCodeFont(WindowRef owner) {
     return false;
   }
   return true;
+}
+
+size_t CompleteFontSize(int code) {
+  // Every position of the code's lead and trail ranges has its glyph.
+  constexpr size_t WideGlyphs[3] = {94 * 87, 157 * 89, 189 * 44};
+  if (code < 0 || code > 2) code = 0;
+  return WideGlyphArea + WideGlyphSize * WideGlyphs[code];
 }
 
 const uint8_t* SingleByteGlyph(uint8_t c) { return GlyphAt(16 * static_cast<int64_t>(c), NarrowGlyphSize); }

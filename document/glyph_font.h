@@ -20,10 +20,13 @@ struct GlyphFontRecord {
 
 extern GlyphFontRecord GlyphFont;
 
+// The size of a whole font file of code type `code` (GB's outside 0..2).
+size_t CompleteFontSize(int code);
+
 // Loads the font file of the current CodeType from beside the program. On
-// failure shows its message: after a failed open the previous font stays;
-// after a failed allocation no font is left; after a failed read the font
-// holds what was read.
+// failure shows its message: after a failed open, or a file that is not of
+// its whole size, the previous font stays; after a failed allocation no font
+// is left; after a failed read the font holds what was read.
 bool LoadCodeFont(WindowRef owner);
 
 // Glyph lookups: a pointer to the glyph's bytes inside GlyphFont, or null for

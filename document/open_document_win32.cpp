@@ -1,43 +1,21 @@
 #include "document/open_document_win32.h"
 
-#include <commdlg.h>
-
-#include <cstring>
-
 #include "document/document.h"
 #include "document/file_name.h"
 #include "resources/resource_ids.h"
+#include "shell/file_dialogs_win32.h"
 #include "shell/font_path.h"
 #include "shell/frame_win32.h"
 #include "shell/selection.h"
+#include "shell/wide_text_win32.h"
 
 namespace {
-constexpr size_t FilterCapacity = 256;
 constexpr size_t TitleCapacity = TitleTextCapacity + 3 + PathCapacity;
 }  // namespace
 
 int32_t OnOpenCommand(HWND frame, WPARAM, WPARAM, LPARAM) {
-  // String 3 ends with its separator; each separator becomes a NUL, and the
-  // zero-filled buffer supplies the second NUL at the end.
-  char filter[FilterCapacity + 1] = {};
-  int length = LoadStringA(AppInstance, ZK_STRING_FILTER, filter, FilterCapacity);
-  if (length > 0) {
-    char separator = filter[length - 1];
-    for (int i = 0; i < length; ++i) {
-      if (filter[i] == separator) filter[i] = '\0';
-    }
-  }
-  char path[PathCapacity] = "";
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = frame;
-  dialog.lpstrFilter = filter;
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = sizeof path;
-  dialog.lpstrTitle = "Open File";
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-  if (GetOpenFileNameA(&dialog)) OpenDocument(frame, path);
+  char path[PathCapacity];
+  if (AskForFile(frame, FileDialogOpen, "Open File", path, sizeof path)) OpenDocument(frame, path);
   return 0;
 }
 
@@ -52,5 +30,6 @@ void SetFrameTitle(HWND frame, const char* path) {
   SetDocumentFileName(path);
   char title[TitleCapacity];
   ComposeFrameTitle(title, sizeof title, TitleText, path);
-  SetWindowTextA(frame, title);
+  // The path may be in any script.
+  SetWindowTextW(frame, WideFromUtf8(title).c_str());
 }

@@ -29,6 +29,8 @@ ZK_BENCH_PACKAGES=(hyperfine)
 # A private, throw-away Wine prefix: no user's settings are touched.
 zk_wine_env() {
   export WINEDEBUG=-all
+  # File names in any script are part of what the tests prove.
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEPREFIX
   WINEPREFIX=$(mktemp -d /tmp/zk-wine.XXXXXX)

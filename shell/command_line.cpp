@@ -46,6 +46,20 @@ bool NextCommandLineToken(const char* text, size_t* cursor, char* token, size_t 
   return true;
 }
 
+const char* SkipProgramName(const char* commandLine) {
+  if (commandLine == nullptr) return "";
+  const char* at = commandLine;
+  if (*at == '"') {
+    ++at;
+    while (*at != '\0' && *at != '"') ++at;
+    if (*at == '"') ++at;
+  } else {
+    while (*at != '\0' && !IsBlank(*at)) ++at;
+  }
+  while (IsBlank(*at)) ++at;
+  return at;
+}
+
 bool FormatInstanceCommand(char* dest, size_t destSize, const char* program, const char* path) {
   if (dest == nullptr || destSize == 0) return false;
   dest[0] = '\0';

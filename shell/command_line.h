@@ -12,6 +12,10 @@
 // skipped. A name too long for `token` is cut. False when no name remains.
 bool NextCommandLineToken(const char* text, size_t* cursor, char* token, size_t tokenSize);
 
+// The text after the program's own name at the start of a whole command
+// line (quoted, or up to the first blank) and the blanks after it.
+const char* SkipProgramName(const char* commandLine);
+
 // Room for the new-instance command: two paths, two pairs of quotes, a blank.
 constexpr size_t InstanceCommandCapacity = 2 * 1024 + 8;
 

@@ -1,10 +1,12 @@
-// Opening and measuring files the same way on every system: binary mode,
-// 64-bit sizes, 8-bit path names.
+// Files by name, the same way on every system: binary mode, 64-bit sizes,
+// and UTF-8 path names (on Windows turned into the system's wide names, so
+// that a name in any script opens).
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -15,9 +17,48 @@ using FileHandle = std::unique_ptr<std::FILE, CloseFile>;
 // or is a directory.
 FileHandle OpenForReading(const char* path);
 
-// Creates or truncates a file for writing; null on failure.
-FileHandle CreateForWriting(const char* path);
+// True when something of that name exists.
+bool PathExists(const char* path);
 
 // The size of an open file, leaving it positioned at its start; false when
 // the file cannot be measured.
 bool MeasureFile(std::FILE* file, uint64_t* size);
+
+// What tells one file from every other whatever name it is reached by: the
+// device and file number, or on Windows the volume serial number and the
+// file index.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+};
+
+// The identity of the file `path` names, through any link; false when there
+// is none to be had (no such file).
+bool IdentifyFile(const char* path, FileIdentity* identity);
+
+// True when both names reach one existing file.
+bool IsSameFile(const char* first, const char* second);
+
+// A file being written in place of `target`. Its bytes go to a new file
+// beside the target, which takes the target's place only once the last byte
+// is written and the file closed; any failure leaves the target as it was.
+// Where the target's folder allows no new file but the target itself may be
+// written, and where the target is no regular file (a device, a pipe), the
+// target is written in place instead (`temporary` is empty).
+struct ReplacementRecord {
+  FileHandle file;
+  std::string target;
+  std::string temporary;
+};
+
+// Opens the file to write. False when neither a new file nor the target
+// itself can be written.
+bool StartReplacement(const char* target, ReplacementRecord* record);
+
+// Closes the file and puts it in the target's place. False, with the new
+// file removed and the target untouched, when a write, the close or the
+// renaming failed.
+bool FinishReplacement(ReplacementRecord* record);
+
+// Closes and removes the new file; the target stays as it was.
+void AbandonReplacement(ReplacementRecord* record);

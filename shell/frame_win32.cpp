@@ -15,6 +15,7 @@
 #include "shell/settings_file_win32.h"
 #include "shell/settings_values.h"
 #include "shell/text_view_win32.h"
+#include "shell/wide_text_win32.h"
 
 HINSTANCE AppInstance = nullptr;
 char AppName[AppNameCapacity] = "";
@@ -243,10 +244,11 @@ HWND CreateViewWindow(HWND frame) {
 }
 
 void RefreshModulePath() {
+  wchar_t wide[PathCapacity];
   char path[PathCapacity];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  DWORD length = GetModuleFileNameW(nullptr, wide, PathCapacity);
   // A path cut by the buffer would name some other file.
-  if (length == 0 || length >= sizeof path) path[0] = '\0';
+  if (length == 0 || length >= PathCapacity || !Utf8FromWide(wide, path, sizeof path)) path[0] = '\0';
   SetModulePath(path);
 }
 
@@ -269,5 +271,15 @@ void StartInstanceWithFile(const char* path) {
   char command[InstanceCommandCapacity];
   // A command that does not fit starts nothing, as a failed start would.
   if (ModulePath[0] == '\0' || !FormatInstanceCommand(command, sizeof command, ModulePath, path)) return;
-  WinExec(command, SW_SHOW);
+  // The wide form, so that a name in any script reaches the new instance.
+  std::wstring line = WideFromUtf8(command);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
 }

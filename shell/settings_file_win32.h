@@ -6,15 +6,19 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 extern HBRUSH SettingsBrush;
 
-// The full path of the settings file; falls back on the bare name when the
+// The full path of the settings file (UTF-8); the bare name when the
 // application-data folder cannot be had.
-const char* SettingsFilePath();
+std::string SettingsFilePath();
 
 void LoadSettings(HWND frame);
 void SaveSettings(HWND frame);
 
-// One key of section "ZK" read as an integer, `fallback` when missing.
+// One key of section "ZK": its text (false when missing), its text written,
+// its value as an integer (`fallback` when missing).
+bool ReadProfileText(const char* key, char* dest, size_t destSize);
+void WriteProfileText(const char* key, const char* text);
 int ReadProfileInteger(const char* key, int fallback);

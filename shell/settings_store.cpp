@@ -27,6 +27,16 @@ bool IsUsablePlacement(const FramePlacement& rect) {
   return static_cast<long long>(rect.right) - rect.left > 0 && static_cast<long long>(rect.bottom) - rect.top > 0;
 }
 
+bool MeetsAnyArea(const FramePlacement& rect, const FramePlacement* areas, size_t count) {
+  for (size_t k = 0; k < count; ++k) {
+    const FramePlacement& area = areas[k];
+    if (rect.left < area.right && area.left < rect.right && rect.top < area.bottom && area.top < rect.bottom) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void ReadStoredSettings(ReadSettingText read, FramePlacement* placement, int* code) {
   // "TextColor" holds the background and "BackColor" the characters: files
   // already written store them so.

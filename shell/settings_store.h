@@ -23,8 +23,12 @@ struct FramePlacement {
   int bottom = 0;
 };
 
-// A stored frame rectangle is used only when it has width and height.
+// A stored frame rectangle is used only when it has width and height,
 bool IsUsablePlacement(const FramePlacement& rect);
+
+// and meets at least one of the monitors' work areas: a frame wholly off
+// every screen is a frame no one can see.
+bool MeetsAnyArea(const FramePlacement& rect, const FramePlacement* areas, size_t count);
 
 // Reads every setting into Settings and *code (the stored code type), each
 // brought into range, and the stored frame rectangle into *placement.

@@ -11,6 +11,7 @@
 #include "shell/frame_win32.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
+#include "shell/wide_text_win32.h"
 
 namespace {
 void Repaint(HWND view) {
@@ -88,10 +89,11 @@ int32_t OnViewKeyDown(HWND view, UINT, WPARAM wParam, LPARAM) {
 
 int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
   HDROP drop = reinterpret_cast<HDROP>(wParam);
-  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
+    wchar_t wide[PathCapacity] = L"";
     char name[PathCapacity] = "";
-    if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
+    if (DragQueryFileW(drop, i, wide, PathCapacity) == 0 || !Utf8FromWide(wide, name, sizeof name)) continue;
     if (i == 0)
       OpenDocument(FrameWindow, name);
     else

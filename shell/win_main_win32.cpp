@@ -1,12 +1,19 @@
 // The entry point of ZK.exe.
 #include <windows.h>
 
-#include "shell/frame_win32.h"
+#include <string>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+#include "shell/command_line.h"
+#include "shell/frame_win32.h"
+#include "shell/wide_text_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!InitApplication(instance, showCommand)) return 0;
   HACCEL accelerators = LoadAcceleratorsA(instance, AppName);
-  OpenCommandLine(commandLine);
+  // The wide command line keeps names in any script; the 8-bit one would
+  // turn what the code page lacks into question marks.
+  std::string commandLine = Utf8FromWide(GetCommandLineW());
+  OpenCommandLine(SkipProgramName(commandLine.c_str()));
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {

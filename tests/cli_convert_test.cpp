@@ -230,7 +230,7 @@ TEST(ZkConvert, NoConversionEverChangesItsSource) {
   Bytes sjisTable(2 * 43 * 189, 0xA1);
   WriteFile(zk.File("SJISGB.TBL"), sjisTable);
   WriteFile(zk.File("GBSJIS.TBL"), Bytes(17672, 0xA1));
-  WriteFile(zk.File("BIG5GB.TBL"), Bytes(10, 0xA1));  // short: read as far as it reaches
+  WriteFile(zk.File("BIG5GB.TBL"), Bytes(29516, 0xA1));
   const char* options[] = {"--big5", "--big5 --to-gb", "--sjis", "--sjis --to-gb", "--hz", "--hz --to-gb"};
   for (const char* option : options) {
     // Success, a refused overwrite, a full disk and the same name twice.

@@ -219,23 +219,6 @@ TEST_F(ConvertFileTest, AnEmptySourceGivesAnEmptyTarget) {
   EXPECT_TRUE(ReadFile(target).empty());
 }
 
-TEST_F(ConvertFileTest, TheSourceIsReadWholeBeforeTheTargetIsWritten) {
-  // One file under two names: converting it onto itself still gives the
-  // whole converted text.
-  ConvertMode = ConvertModeHz;
-  std::filesystem::create_directory(folder.File("sub"));
-  std::string name = folder.File("sub/a.txt");
-  std::string sameFile = folder.File("sub/../sub/a.txt");
-  Bytes gb;
-  for (int k = 0; k < 30000; ++k) gb.insert(gb.end(), {0xB0, 0xA1, 'x'});
-  WriteFile(name, gb);
-  answerYes = true;
-  EXPECT_TRUE(ConvertFile(nullptr, name.c_str(), sameFile.c_str(), 0));
-  Bytes hz;
-  for (int k = 0; k < 30000; ++k) hz.insert(hz.end(), {'~', '{', '0', '!', '~', '}', 'x'});
-  EXPECT_EQ(ReadFile(name), hz);
-}
-
 TEST(OverwritePrompt, ShowsALongNameWholeAndCutsOnlyWhatCannotFit) {
   std::string name = "C:\\" + std::string(253, 'n') + ".GB";
   ASSERT_EQ(name.size(), 259u);
@@ -281,17 +264,6 @@ TEST_F(ConvertFileTest, AQuestionAboutA259CharacterPathShowsItWhole) {
 }
 
 #ifndef _WIN32
-namespace {
-// Exits 0 when the conversion failed with message 18 and nothing else.
-void ConvertWithFilesLimitedTo(rlim_t bytes, const std::string& source, const std::string& target) {
-  struct rlimit limit = {bytes, bytes};
-  signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &limit);
-  bool done = ConvertFile(nullptr, source.c_str(), target.c_str(), 0);
-  const std::vector<HeadlessPrompt>& shown = HeadlessPrompts();
-  _exit(!done && shown.size() == 1 && shown[0].id == 18 ? 0 : 1);
-}
-}  // namespace
 
 TEST_F(ConvertFileTest, ATableOrSourceThatReadsShortIsReported) {
   std::string shortFile = ShortReadingFile();
@@ -333,21 +305,4 @@ TEST_F(ConvertFileTest, AFullDiskIsAWriteFailure) {
   EXPECT_EQ(HeadlessPrompts()[1].id, 18);
 }
 
-TEST_F(ConvertFileTest, AWriteFailureKeepsWhatWasWritten) {
-  // In a child whose files may not grow past 10000 bytes.
-  ConvertMode = ConvertModeBig5;
-  std::string source = folder.File("source.gb"), target = folder.File("target.b5");
-  Bytes gb;
-  for (int k = 0; k < 20000; ++k) gb.insert(gb.end(), {static_cast<uint8_t>('a' + k % 26), 0xB0, 0xA1});
-  WriteFile(source, gb);
-  EXPECT_EXIT(ConvertWithFilesLimitedTo(10000, source, target), ::testing::ExitedWithCode(0), "");
-  Bytes written = ReadFile(target);
-  EXPECT_GT(written.size(), 0u);
-  EXPECT_LE(written.size(), 10000u);
-  for (size_t k = 0; k + 2 < written.size(); k += 3) {
-    ASSERT_EQ(written[k], 'a' + (k / 3) % 26);
-    ASSERT_EQ(written[k + 1], 0xF0);
-    ASSERT_EQ(written[k + 2], 0xE0);
-  }
-}
 #endif

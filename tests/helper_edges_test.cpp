@@ -27,8 +27,6 @@ TEST(HelperEdges, NullOrEmptyBuffersAreLeftAlone) {
   EXPECT_FALSE(BuildPathBesideProgram(nullptr, 10, "x"));
   EXPECT_FALSE(BuildPathBesideProgram(one, 0, "x"));
   EXPECT_EQ(ReadLeadingInteger(nullptr, 5), 0);
-  EXPECT_FALSE(CreateForWriting(nullptr));
-  EXPECT_FALSE(CreateForWriting(""));
 }
 
 TEST(HelperEdges, AMissingArgumentLeavesTheHoleEmpty) {

@@ -25,6 +25,15 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return all;
 }
 
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
   std::random_device seed;
@@ -38,15 +47,15 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path, ignored);
 }
 
-std::string ScratchFolder::File(const std::string& name) const { return (path / name).string(); }
+std::string ScratchFolder::File(const std::string& name) const { return Utf8FromPath(path / PathFromUtf8(name)); }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -16,7 +16,13 @@ Bytes ToBytes(const std::string& text);
 // The parts one after another.
 Bytes Join(std::initializer_list<Bytes> parts);
 
-// A fresh, empty folder for one test; removed by the destructor.
+// Paths as ZK keeps them, in UTF-8, to and from the library's paths (which
+// on Windows would read a narrow string in the ANSI code page).
+std::filesystem::path PathFromUtf8(const std::string& path);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+// A fresh, empty folder for one test; removed by the destructor. File()
+// gives the UTF-8 path of a name in it.
 struct ScratchFolder {
   ScratchFolder();
   ~ScratchFolder();

@@ -18,6 +18,7 @@
 #include "shell/settings_values.h"
 #include "shell/text_view_win32.h"
 #include "shell/view_state.h"
+#include "shell/wide_text_win32.h"
 
 const char* const TestFontNames[3] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON"};
 
@@ -63,15 +64,13 @@ void WriteTestFonts(const std::string& folder, int skip) {
   }
 }
 
-void ForgetSettings() { DeleteFileA(SettingsFilePath()); }
+void ForgetSettings() { DeleteFileW(WideFromUtf8(SettingsFilePath().c_str()).c_str()); }
 
-void StoreSetting(const char* key, const char* value) {
-  WritePrivateProfileStringA(SettingsSection, key, value, SettingsFilePath());
-}
+void StoreSetting(const char* key, const char* value) { WriteProfileText(key, value); }
 
 std::string StoredSetting(const char* key) {
   char text[64] = "";
-  GetPrivateProfileStringA(SettingsSection, key, "", text, sizeof text, SettingsFilePath());
+  ReadProfileText(key, text, sizeof text);
   return text;
 }
 
