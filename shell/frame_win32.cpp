@@ -11,6 +11,7 @@
 #include "shell/dispatch_win32.h"
 #include "shell/font_path.h"
 #include "shell/frame_layout.h"
+#include "shell/save_part_win32.h"
 #include "shell/selection.h"
 #include "shell/settings_file_win32.h"
 #include "shell/settings_values.h"
@@ -59,8 +60,13 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
 // Commands whose work is not built yet have their menu items but no rows;
 // they reach the default procedure and do nothing.
 const CommandEntry FrameCommandRows[] = {
-    {ZK_CMD_OPEN, OnOpenCommand},      {ZK_CMD_CODE_GB, OnCodeCommand},      {ZK_CMD_CODE_BIG5, OnCodeCommand},
-    {ZK_CMD_CODE_SJIS, OnCodeCommand}, {ZK_CMD_SUPPORT_HZ, ToggleHzSupport}, {ZK_CMD_EXIT, OnExit},
+    {ZK_CMD_OPEN, OnOpenCommand},
+    {ZK_CMD_SAVE_PART, SavePart},
+    {ZK_CMD_CODE_GB, OnCodeCommand},
+    {ZK_CMD_CODE_BIG5, OnCodeCommand},
+    {ZK_CMD_CODE_SJIS, OnCodeCommand},
+    {ZK_CMD_SUPPORT_HZ, ToggleHzSupport},
+    {ZK_CMD_EXIT, OnExit},
     {ZK_CMD_TOOLBAR, OnToggleToolbar},
 };
 constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);

@@ -9,6 +9,7 @@
 #include "shell/dispatch_win32.h"
 #include "shell/font_path.h"
 #include "shell/frame_win32.h"
+#include "shell/selection.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
 #include "shell/wide_text_win32.h"
@@ -105,9 +106,79 @@ int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
 
 int32_t OnViewDestroy(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
+// The y of a mouse message, which the capture lets run outside the view.
+int MessageY(LPARAM lParam) { return static_cast<int16_t>(HIWORD(lParam)); }
+
+void ApplySelectionStep(HWND view, const SelectionStep& step) {
+  ViewState.firstLine = step.firstLine;
+  Selection = step.selection;
+  if (step.repaint) Repaint(view);
+}
+
+constexpr UINT_PTR DragTimer = 0;
+constexpr UINT DragTimerPeriod = 100;
+
+int32_t OnViewLButtonDown(HWND view, UINT, WPARAM, LPARAM lParam) {
+  bool wasDragging = Selection.dragging != 0;
+  ApplySelectionStep(view, PressAt(ViewState.firstLine, Selection, MessageY(lParam), Document.lineCount));
+  if (Selection.dragging != 0 && !wasDragging) {
+    SetCapture(view);
+    SetTimer(view, DragTimer, DragTimerPeriod, nullptr);
+  }
+  return 0;
+}
+
+int32_t OnViewMouseMove(HWND view, UINT, WPARAM, LPARAM lParam) {
+  if (Selection.dragging == 0) return 0;
+  RECT client{};
+  GetClientRect(view, &client);
+  ApplySelectionStep(view, DragTo(ViewState.firstLine, ViewState.visibleRows, Selection, MessageY(lParam),
+                                  client.bottom, Document.lineCount));
+  return 0;
+}
+
+int32_t OnViewTimer(HWND view, UINT, WPARAM, LPARAM) {
+  if (Selection.dragging == 0) return 0;
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(view, &pointer);
+  ApplySelectionStep(view,
+                     StepTimer(ViewState.firstLine, ViewState.visibleRows, Selection, pointer.y, Document.lineCount));
+  return 0;
+}
+
+// Ends a drag: no timer left running, the menu and toolbar brought up to
+// date; the selection stays.
+void EndDrag(HWND view) {
+  Selection.dragging = 0;
+  KillTimer(view, DragTimer);
+  UpdateCommandState(FrameWindow);
+}
+
+int32_t OnViewLButtonUp(HWND view, UINT, WPARAM, LPARAM) {
+  if (Selection.dragging != 0) {
+    Selection.dragging = 0;
+    ReleaseCapture();
+    KillTimer(view, DragTimer);
+  }
+  UpdateCommandState(FrameWindow);
+  return 0;
+}
+
+// Another window took the mouse: no release will come, so the drag ends here.
+int32_t OnViewCaptureChanged(HWND view, UINT, WPARAM, LPARAM lParam) {
+  if (Selection.dragging != 0 && reinterpret_cast<HWND>(lParam) != view) EndDrag(view);
+  return 0;
+}
+
 const MessageEntry ViewMessageRows[] = {
-    {WM_PAINT, OnViewPaint}, {WM_KEYDOWN, OnViewKeyDown}, {WM_VSCROLL, OnViewVScroll},     {WM_HSCROLL, OnViewHScroll},
-    {WM_SIZE, OnViewSize},   {WM_CREATE, OnViewCreate},   {WM_DROPFILES, OnViewDropFiles}, {WM_DESTROY, OnViewDestroy},
+    {WM_PAINT, OnViewPaint},         {WM_KEYDOWN, OnViewKeyDown},
+    {WM_VSCROLL, OnViewVScroll},     {WM_HSCROLL, OnViewHScroll},
+    {WM_SIZE, OnViewSize},           {WM_LBUTTONDOWN, OnViewLButtonDown},
+    {WM_LBUTTONUP, OnViewLButtonUp}, {WM_MOUSEMOVE, OnViewMouseMove},
+    {WM_TIMER, OnViewTimer},         {WM_CAPTURECHANGED, OnViewCaptureChanged},
+    {WM_CREATE, OnViewCreate},       {WM_DROPFILES, OnViewDropFiles},
+    {WM_DESTROY, OnViewDestroy},
 };
 constexpr MessageTable ViewMessages = MakeMessageTable(ViewMessageRows, DefaultWindow);
 }  // namespace

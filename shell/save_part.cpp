@@ -1,0 +1,30 @@
+#include "shell/save_part.h"
+
+#include <cstdio>
+
+#include "document/document.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/selection.h"
+
+bool WriteSelectedLines(WindowRef owner, const char* path) {
+  ReplacementRecord file;
+  if (!StartReplacement(path, &file)) {
+    ShowErrorBox(owner, ErrorCreateFile, path, StyleStop);
+    return false;
+  }
+  // Display lines are consecutive stretches of the text: the part is one run
+  // of bytes, with the text's own line ends where they fall.
+  TextRange range = SelectedText(Selection);
+  size_t count = range.end - range.start;
+  if (count > 0 && std::fwrite(Document.text.get() + range.start, 1, count, file.file.get()) != count) {
+    AbandonReplacement(&file);
+    ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
+    return false;
+  }
+  if (!FinishReplacement(&file)) {
+    ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
+    return false;
+  }
+  return true;
+}
