@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "shell/error_messages.h"
 #include "shell/file_io.h"
 #include "shell/font_path.h"
 
@@ -83,9 +84,15 @@ int WriteCharacterTableFile(const char* path, int table) {
   return FinishReplacement(&file) ? CharacterTableWritten : CharacterTableNotWritten;
 }
 
-int MakeCharacterTableFile(int table) {
-  if (table < 0 || table > 2) return CharacterTableNotCreated;
+bool MakeCharacterTableFile(WindowRef owner, int table) {
+  if (table < 0 || table > 2) return false;
   char path[PathCapacity];
-  if (!BuildPathBesideProgram(path, sizeof path, CharacterTableFileNames[table])) return CharacterTableNotCreated;
-  return WriteCharacterTableFile(path, table);
+  int result = BuildPathBesideProgram(path, sizeof path, CharacterTableFileNames[table])
+                   ? WriteCharacterTableFile(path, table)
+                   : CharacterTableNotCreated;
+  // A program folder that an ordinary user cannot write would otherwise
+  // leave them with no file and no word.
+  if (result == CharacterTableNotCreated) ShowErrorBox(owner, ErrorCreateFile, path, StyleStop);
+  if (result == CharacterTableNotWritten) ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
+  return result == CharacterTableWritten;
 }

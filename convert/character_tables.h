@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "shell/prompts.h"
+
 enum CharacterTables { CharacterTableGb = 0, CharacterTableBig5 = 1, CharacterTableSjis = 2 };
 
 // "GBTBL.GB", "BIG5TBL.BG5", "SJISTBL.JP" by CharacterTables.
@@ -19,5 +21,6 @@ enum CharacterTableResults { CharacterTableWritten = 0, CharacterTableNotCreated
 int WriteCharacterTableFile(const char* path, int table);
 
 // Writes the table file of `table` beside the program, as the viewer's menu
-// commands do; a path that does not fit is not created.
-int MakeCharacterTableFile(int table);
+// commands do: message 9 with its path when it cannot be created, 10 when a
+// write fails. True when the file was written.
+bool MakeCharacterTableFile(WindowRef owner, int table);

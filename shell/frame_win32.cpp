@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "convert/convert_dialog_win32.h"
+#include "dialogs/option_dialogs_win32.h"
 #include "document/code_commands_win32.h"
 #include "document/document.h"
 #include "document/open_document_win32.h"
@@ -57,17 +59,24 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
   return 0;
 }
 
-// Commands whose work is not built yet have their menu items but no rows;
-// they reach the default procedure and do nothing.
 const CommandEntry FrameCommandRows[] = {
     {ZK_CMD_OPEN, OnOpenCommand},
     {ZK_CMD_SAVE_PART, SavePart},
+    {ZK_CMD_CONVERT_BIG5, ShowConvertDialog},
+    {ZK_CMD_CONVERT_SJIS, ShowConvertDialog},
+    {ZK_CMD_CONVERT_HZ, ShowConvertDialog},
+    {ZK_CMD_LINE_WIDTH, ShowLineWidthDialog},
+    {ZK_CMD_COLOUR, ShowColourDialog},
     {ZK_CMD_CODE_GB, OnCodeCommand},
     {ZK_CMD_CODE_BIG5, OnCodeCommand},
     {ZK_CMD_CODE_SJIS, OnCodeCommand},
     {ZK_CMD_SUPPORT_HZ, ToggleHzSupport},
     {ZK_CMD_EXIT, OnExit},
     {ZK_CMD_TOOLBAR, OnToggleToolbar},
+    {ZK_CMD_ABOUT, ShowAboutBox},
+    {ZK_CMD_TABLE_GB, MakeTableFileCommand},
+    {ZK_CMD_TABLE_BIG5, MakeTableFileCommand},
+    {ZK_CMD_TABLE_SJIS, MakeTableFileCommand},
 };
 constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);
 

@@ -92,7 +92,7 @@ TEST(CharacterTables, TheViewerWritesThemBesideTheProgram) {
   ScratchFolder folder;
   SetModulePath(folder.File("ZK.EXE").c_str());
   for (int table : {CharacterTableGb, CharacterTableBig5, CharacterTableSjis}) {
-    EXPECT_EQ(MakeCharacterTableFile(table), CharacterTableWritten);
+    EXPECT_TRUE(MakeCharacterTableFile(nullptr, table));
     EXPECT_EQ(ReadFile(folder.File(CharacterTableFileNames[table])).size(), CharacterTableFileSize(table));
   }
   EXPECT_STREQ(CharacterTableFileNames[CharacterTableGb], "GBTBL.GB");

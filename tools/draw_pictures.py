@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws ZK's own pictures: the toolbar strip (bitmap 107, 11 images of
-24 x 23) and the program icon (100, 32 x 32 and 16 x 16), both in the
-16-colour palette. Run it after changing a picture; the outputs are kept
-in resources/."""
+24 x 23), the program icon (100, 32 x 32 and 16 x 16) and the About logo
+(bitmap 200, 83 x 46), all in the 16-colour palette. Run it after changing
+a picture; the outputs are kept in resources/."""
 import os
 import struct
 
@@ -172,6 +172,26 @@ def icon(size):
     return img
 
 
+def logo():
+    img = canvas(83, 46, GREY)
+    # A sheet of text in the double-byte codes: blocks of two cells, the
+    # way ZK draws them, beside the program's name.
+    page(img, 2, 3, 30, 42)
+    for row, y in enumerate(range(7, 40, 6)):
+        for col, x in enumerate(range(5, 27, 7)):
+            if (row + col) % 4 == 3:
+                continue
+            colour = (DBLUE, DRED, DGREEN)[(row * 3 + col) % 3]
+            frame(img, x, y, x + 4, y + 3, colour)
+            rect(img, x + 2, y, x + 2, y + 3, colour)
+    text(img, 36, 6, 'ZK', DBLUE, 3)
+    rect(img, 36, 31, 80, 32, RED)
+    text(img, 36, 36, 'GB', RED)
+    text(img, 50, 36, 'B5', DGREEN)
+    text(img, 64, 36, 'JIS', BLUE)
+    return img
+
+
 def palette_bytes():
     return b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in PALETTE)
 
@@ -225,3 +245,4 @@ if __name__ == '__main__':
     here = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'resources')
     write_bmp(os.path.join(here, 'toolbar.bmp'), toolbar_strip())
     write_ico(os.path.join(here, 'zk.ico'), [icon(32), icon(16)])
+    write_bmp(os.path.join(here, 'logo.bmp'), logo())

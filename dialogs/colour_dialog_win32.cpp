@@ -1,0 +1,109 @@
+// "Change Color": the character and background colours from the palette.
+#include <array>
+
+#include "dialogs/colour_swatches.h"
+#include "dialogs/option_dialogs_win32.h"
+#include "resources/resource_ids.h"
+#include "shell/dispatch_win32.h"
+#include "shell/frame_win32.h"
+#include "shell/settings_file_win32.h"
+#include "shell/settings_values.h"
+
+namespace {
+// The indexes as they were when the dialog opened, for Cancel.
+int savedTextIndex = 15;
+int savedBackIndex = 1;
+
+int32_t ColourDialogInit(HWND dialog, UINT, WPARAM, LPARAM) {
+  savedTextIndex = Settings.textIndex;
+  savedBackIndex = Settings.backIndex;
+  CentreDialog(dialog, GetWindow(dialog, GW_OWNER));
+  return 1;
+}
+
+// A swatch draws itself when its button asks, so that a click or a change of
+// focus never leaves a button blank: the colour inset from the edges, and a
+// frame around the current choice of its group.
+int32_t DrawSwatch(HWND, UINT, WPARAM, LPARAM lParam) {
+  auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  SwatchRecord swatch;
+  if (item == nullptr || !SwatchForButton(static_cast<int>(item->CtlID), &swatch)) return 0;
+  const RECT& box = item->rcItem;
+  SwatchRect fill = SwatchFill({box.left, box.top, box.right, box.bottom});
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  FillRect(item->hDC, &box, face);
+  HBRUSH colour = CreateSolidBrush(ColourPalette[swatch.index]);
+  HGDIOBJ previous = SelectObject(item->hDC, colour);
+  Rectangle(item->hDC, fill.left, fill.top, fill.right, fill.bottom);
+  if (IsSwatchChosen(static_cast<int>(item->CtlID))) {
+    SelectObject(item->hDC, GetStockObject(NULL_BRUSH));
+    Rectangle(item->hDC, box.left, box.top, box.right, box.bottom);
+  }
+  SelectObject(item->hDC, previous);
+  DeleteObject(colour);
+  return 1;
+}
+
+int32_t PickColour(HWND dialog, WPARAM wParam, WPARAM, LPARAM) {
+  PickSwatch(LOWORD(wParam));
+  // The buttons draw again: the frame moves to the new choice.
+  InvalidateRect(dialog, nullptr, FALSE);
+  return 0;
+}
+
+int32_t ColourDialogOk(HWND dialog, WPARAM, WPARAM, LPARAM) {
+  EndDialog(dialog, 1);
+  ApplyColourIndexes();
+  // The new brush becomes the background of both classes before the old
+  // ones go, so no window is ever left with a deleted brush.
+  HBRUSH brush = CreateSolidBrush(Settings.backColour);
+  SetClassLongPtrA(FrameWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+  if (ViewWindow != nullptr) SetClassLongPtrA(ViewWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+  if (FrameBrush != nullptr) DeleteObject(FrameBrush);
+  if (SettingsBrush != nullptr) DeleteObject(SettingsBrush);
+  FrameBrush = brush;
+  SettingsBrush = nullptr;
+  InvalidateRect(FrameWindow, nullptr, FALSE);
+  return 1;
+}
+
+int32_t ColourDialogCancel(HWND dialog, WPARAM, WPARAM, LPARAM) {
+  Settings.textIndex = savedTextIndex;
+  Settings.backIndex = savedBackIndex;
+  EndDialog(dialog, 1);
+  return 1;
+}
+
+// OK, Cancel, and one row for each of the 32 swatches, all served by
+// PickColour.
+constexpr std::array<CommandEntry, 2 + 32> MakeColourCommandRows() {
+  std::array<CommandEntry, 2 + 32> rows{};
+  rows[0] = {IDOK, ColourDialogOk};
+  rows[1] = {IDCANCEL, ColourDialogCancel};
+  for (int k = 0; k < 32; ++k) rows[2 + k] = {static_cast<uint32_t>(ZK_FIRST_TEXT_SWATCH + k), PickColour};
+  return rows;
+}
+constexpr std::array<CommandEntry, 2 + 32> ColourCommandRows = MakeColourCommandRows();
+constexpr CommandTable ColourCommands{static_cast<int32_t>(ColourCommandRows.size()), ColourCommandRows.data(),
+                                      DefaultNone};
+
+int32_t OnColourCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
+  return static_cast<int32_t>(DispatchByCommand(ColourCommands, dialog, wParam, lParam));
+}
+
+const MessageEntry ColourMessageRows[] = {
+    {WM_DRAWITEM, DrawSwatch},
+    {WM_COMMAND, OnColourCommand},
+    {WM_INITDIALOG, ColourDialogInit},
+};
+constexpr MessageTable ColourMessages = MakeMessageTable(ColourMessageRows, DefaultNone);
+
+INT_PTR CALLBACK ColourDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DispatchByMessage(ColourMessages, dialog, message, wParam, lParam);
+}
+}  // namespace
+
+int32_t ShowColourDialog(HWND frame, WPARAM, WPARAM, LPARAM) {
+  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_COLOUR), frame, ColourDialogProc, 0);
+  return 0;
+}

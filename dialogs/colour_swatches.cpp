@@ -1,0 +1,33 @@
+#include "dialogs/colour_swatches.h"
+
+#include "shell/settings_values.h"
+
+namespace {
+constexpr int FirstTextSwatch = 1003;
+constexpr int FirstBackSwatch = 1019;
+constexpr int SwatchInset = 3;
+}  // namespace
+
+bool SwatchForButton(int id, SwatchRecord* swatch) {
+  if (id < FirstTextSwatch || id >= FirstBackSwatch + 16) return false;
+  swatch->background = id >= FirstBackSwatch;
+  swatch->index = id - (swatch->background ? FirstBackSwatch : FirstTextSwatch);
+  return true;
+}
+
+void PickSwatch(int id) {
+  SwatchRecord swatch;
+  if (!SwatchForButton(id, &swatch)) return;
+  (swatch.background ? Settings.backIndex : Settings.textIndex) = swatch.index;
+}
+
+bool IsSwatchChosen(int id) {
+  SwatchRecord swatch;
+  if (!SwatchForButton(id, &swatch)) return false;
+  return swatch.index == (swatch.background ? Settings.backIndex : Settings.textIndex);
+}
+
+SwatchRect SwatchFill(const SwatchRect& client) {
+  return SwatchRect{client.left + SwatchInset, client.top + SwatchInset, client.right - SwatchInset,
+                    client.bottom - SwatchInset};
+}

@@ -1,0 +1,11 @@
+#include "dialogs/dialog_fields.h"
+
+#include "shell/integer_text.h"
+
+namespace {
+int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+}  // namespace
+
+int ReadLineWidthField(const char* text) { return Clamp(ReadLeadingInteger(text), 16, 256); }
+
+int ReadLineSpacingField(const char* text) { return Clamp(ReadLeadingInteger(text), 0, 16); }
