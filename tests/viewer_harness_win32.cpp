@@ -72,10 +72,8 @@ std::string OpenAnswer;
 
 namespace {
 void CALLBACK AnswerDialogs(HWND, UINT, UINT_PTR, DWORD) {
-  static HWND answered = nullptr;  // a box of another process goes some time after its answer
   for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr;) {
-    if (!IsWindowVisible(box) || box == answered) continue;
-    answered = box;
+    if (!IsWindowVisible(box)) continue;
     std::string seen = WindowText(box) + ":";
     bool open = seen == "Open File:";
     for (HWND part = nullptr; !open && (part = FindWindowExA(box, part, "Static", nullptr)) != nullptr;) {
@@ -87,6 +85,8 @@ void CALLBACK AnswerDialogs(HWND, UINT, UINT_PTR, DWORD) {
     for (int id : {cmb13, edt1}) {
       if (open) SendDlgItemMessageA(box, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(OpenAnswer.c_str()));
     }
+    // Hidden at once: a box of another process goes some time after its answer.
+    ShowWindow(box, SW_HIDE);
     PostMessageA(box, WM_COMMAND, open && OpenAnswer.empty() ? IDCANCEL : IDOK, 0);
   }
 }
