@@ -7,145 +7,142 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
 
 #include "document/document.h"
 #include "document/line_bitmap.h"
 #include "document/open_document_win32.h"
+#include "resources/resource_ids.h"
 #include "shell/dispatch_win32.h"
 #include "shell/error_messages.h"
 #include "shell/font_path.h"
 #include "shell/frame_win32.h"
 #include "shell/memory.h"
-#include "shell/settings_file_win32.h"
 #include "shell/settings_values.h"
-#include "shell/text_view_win32.h"
-#include "shell/view_state.h"
 #include "tests/viewer_harness_win32.h"
 
 namespace {
+using Strings = std::vector<std::string>;
 const std::string Title = "Larkspan for Windows(32) Ver.2.5";
-
-enum Commands {
-  Open = 10000,
-  SavePart = 10001,
-  Print = 10004,
-  Exit = 10006,
-  About = 10007,
-  CodeGbCommand = 10010,
-  CodeBig5Command = 10011,
-  CodeSjisCommand = 10012,
-  Toolbar = 10014,
-  SupportHz = 10017,
-  TableGb = 10018,
-  TableBig5 = 10019,
-  TableSjis = 10020,
-};
+constexpr COLORREF Navy = 0x800000;  // colour 1, the background at the start
+constexpr int Absent = 0x100;        // a menu item that is not there
 
 class Viewer : public ::testing::Test {
  protected:
   void SetUp() override {
     ForgetSettings();
     WriteTestFonts(ProgramFolder());
-    watcher = std::make_unique<BoxWatcher>();
+    WatchDialogs();
   }
   void TearDown() override {
     StopViewer();
-    watcher.reset();
+    CloseFrames();
     ForgetSettings();
   }
 
-  std::string Document(const std::string& name, const std::string& text) {
+  // Writes a document into the scratch folder and opens it in the frame.
+  std::string Open(const std::string& name, const std::string& text) {
     std::string path = folder.File(name);
     WriteFile(path, ToBytes(text));
+    OpenDocument(FrameWindow, path.c_str());
+    Pump();
     return path;
   }
 
   ScratchFolder folder;
-  std::unique_ptr<BoxWatcher> watcher;
 };
 
-UINT MenuState(UINT id) { return GetMenuState(FrameMenu, id, MF_BYCOMMAND); }
-bool MenuChecked(UINT id) { return (MenuState(id) & MF_CHECKED) != 0; }
-bool MenuGrayed(UINT id) { return (MenuState(id) & MF_GRAYED) != 0; }
-bool MenuPresent(UINT id) { return MenuState(id) != static_cast<UINT>(-1); }
-bool ButtonEnabled(UINT id) { return SendMessageA(ToolbarWindow, TB_ISBUTTONENABLED, id, 0) != 0; }
-bool ButtonChecked(UINT id) { return SendMessageA(ToolbarWindow, TB_ISBUTTONCHECKED, id, 0) != 0; }
-std::string FrameTitle() { return WindowText(FrameWindow); }
+// MF_CHECKED and MF_GRAYED of a menu item, or Absent.
+int MenuFlags(UINT id) {
+  UINT state = GetMenuState(FrameMenu, id, MF_BYCOMMAND);
+  return state == static_cast<UINT>(-1) ? Absent : static_cast<int>(state & (MF_CHECKED | MF_GRAYED));
+}
 
-void Command(UINT id) {
-  SendMessageA(FrameWindow, WM_COMMAND, id, 0);
+int ButtonFlags(UINT id) {
+  return static_cast<int>(SendMessageA(ToolbarWindow, TB_GETSTATE, id, 0)) & (TBSTATE_ENABLED | TBSTATE_CHECKED);
+}
+
+// The code `checked` alone is checked, in the menu and on the toolbar.
+void ExpectCodeChecked(int checked) {
+  for (int id : {ZK_CMD_CODE_GB, ZK_CMD_CODE_BIG5, ZK_CMD_CODE_SJIS}) {
+    EXPECT_EQ(MenuFlags(id), id == checked ? MF_CHECKED : 0) << id;
+    EXPECT_EQ(ButtonFlags(id), id == checked ? TBSTATE_ENABLED | TBSTATE_CHECKED : TBSTATE_ENABLED) << id;
+  }
+}
+
+// The view's top edge in the frame's client area.
+int ViewTop() {
+  POINT origin{0, 0};
+  MapWindowPoints(ViewWindow, FrameWindow, &origin, 1);
+  return origin.y;
+}
+
+// Sends a message to the frame and handles what follows.
+void Send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+  SendMessageA(FrameWindow, message, wParam, lParam);
   Pump();
 }
 
-void Key(UINT key, bool control = false) {
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = control ? 0x80 : 0;
-  SetKeyboardState(keys);
-  SendMessageA(FrameWindow, WM_KEYDOWN, key, 0);
-  keys[VK_CONTROL] = 0;
-  SetKeyboardState(keys);
-  Pump();
+// Types the keys on the keyboard: all pressed in order, then let go.
+void Type(std::initializer_list<BYTE> keys) {
+  for (BYTE key : keys) keybd_event(key, 0, 0, 0);
+  for (BYTE key : keys) keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
 }
 
-// The 16 rows of a single-byte glyph, or one half of a double-byte one.
-Bytes NarrowGlyph(int code, uint8_t c) {
-  Bytes font = TestFont(code);
-  return Bytes(font.begin() + 16 * c, font.begin() + 16 * c + 16);
-}
+// Where a glyph's 16 rows lie in a font: single-byte c, or one half of wide
+// glyph g.
+struct Glyph {
+  size_t at, step;
+};
+Glyph Narrow(size_t c) { return {16 * c, 1}; }
+Glyph Wide(size_t g, size_t half) { return {4096 + 32 * g + half, 2}; }
 
-Bytes WideHalf(int code, int glyph, int half) {
-  Bytes font = TestFont(code);
-  Bytes rows;
-  for (int k = 0; k < 16; ++k) rows.push_back(font[4096 + 32 * glyph + 2 * k + half]);
-  return rows;
-}
-
-// Counts the pixels of cell `cell` in screen row `row` that differ from
-// the glyph rows in the text colour on the background colour.
-int CellMismatches(int row, int cell, const Bytes& glyph) {
-  int top = row * LineBitmap.lineHeight + (LineBitmap.lineHeight - 16) / 2;
-  int wrong = 0;
+// Cell `cell` of screen row `row` shows `glyph` of font `code`, in the text
+// colour on the background colour.
+bool CellShows(int row, int cell, int code, Glyph glyph) {
+  static const Bytes fonts[3] = {TestFont(0), TestFont(1), TestFont(2)};
+  int top = row * LineBitmap.lineHeight + (LineBitmap.lineHeight - 16) / 2, wrong = 0;
   for (int k = 0; k < 16; ++k) {
     for (int bit = 0; bit < 8; ++bit) {
-      bool ink = ((glyph[k] >> (7 - bit)) & 1) != 0;
-      COLORREF expected = ink ? Settings.textColour : Settings.backColour;
-      if (ViewPixel(8 * cell + bit, top + k) != expected) ++wrong;
+      bool ink = ((fonts[code][glyph.at + glyph.step * k] >> (7 - bit)) & 1) != 0;
+      wrong += ViewPixel(8 * cell + bit, top + k) != (ink ? Settings.textColour : Settings.backColour);
     }
   }
-  return wrong;
+  return wrong == 0;
 }
 
-// A document of `count` lines; line i begins with letter 'A' + i % 26 and
-// its number, then the digits 0 to 9 repeated to 60 cells.
+// Samples of a rectangle of the view, every `step` pixels, that are not in
+// the background colour.
+int OffBackground(int left, int top, int right, int bottom, int step = 5) {
+  int off = 0;
+  for (int y = top; y < bottom; y += step) {
+    for (int x = left; x < right; x += step) off += ViewPixel(x, y) != Settings.backColour;
+  }
+  return off;
+}
+
+// Line i: letter 'A' + i % 26, i in three digits, a blank, the ten digits.
 std::string Lines(int count) {
   std::string text;
   for (int i = 0; i < count; ++i) {
-    char head[16];
-    std::snprintf(head, sizeof head, "%c%03d ", 'A' + i % 26, i);
-    text += head;
-    for (int c = 0; c < 60; ++c) text += static_cast<char>('0' + c % 10);
-    text += "\r\n";
+    text += static_cast<char>('A' + i % 26) + std::to_string(1000 + i).substr(1) + " 0123456789\r\n";
   }
   return text;
 }
 
-// Paints the whole view in a colour no row uses, runs `action`, and lists
-// the rows that were drawn again.
+// The letter and the last digit tell a line from the other 99.
+bool RowShowsLine(int row, int line) {
+  return CellShows(row, 0, 0, Narrow('A' + line % 26)) && CellShows(row, 3, 0, Narrow('0' + line % 10));
+}
+
+// Marks the view's last pixel column in a colour no row uses, runs `action`,
+// and lists the rows that were drawn again.
 std::vector<int> RowsRedrawn(const std::function<void()>& action) {
   const COLORREF marker = 0x00FF00;
   RECT client{};
   GetClientRect(ViewWindow, &client);
   HDC dc = GetDC(ViewWindow);
-  HBRUSH brush = CreateSolidBrush(marker);
-  FillRect(dc, &client, brush);
-  DeleteObject(brush);
+  for (int y = 0; y < client.bottom; ++y) SetPixel(dc, client.right - 1, y, marker);
   ReleaseDC(ViewWindow, dc);
   action();
   std::vector<int> rows;
@@ -154,660 +151,304 @@ std::vector<int> RowsRedrawn(const std::function<void()>& action) {
   }
   return rows;
 }
-
-std::string Copy(const std::string& from, const std::string& to) {
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-  return to;
-}
 }  // namespace
 
-TEST_F(Viewer, StartsEmptyWithGbCheckedAndNothingToSaveOrPrint) {
+TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton) {
   ASSERT_TRUE(StartViewer());
-  SaveScreenshot(FrameWindow, "viewer-empty");
-  EXPECT_EQ(FrameTitle(), Title);
-  EXPECT_TRUE(MenuGrayed(SavePart));
-  EXPECT_TRUE(MenuGrayed(Print));
-  EXPECT_FALSE(ButtonEnabled(SavePart));
-  EXPECT_FALSE(ButtonEnabled(Print));
-  EXPECT_TRUE(ButtonEnabled(Open));
-  EXPECT_TRUE(MenuChecked(CodeGbCommand));
-  EXPECT_FALSE(MenuChecked(CodeBig5Command));
-  EXPECT_TRUE(ButtonChecked(CodeGbCommand));
-  EXPECT_TRUE(MenuChecked(SupportHz));
-  EXPECT_TRUE(MenuChecked(Toolbar));
-  // Without "TabFile" the Option menu ends with "&About...".
-  EXPECT_TRUE(MenuPresent(About));
-  EXPECT_FALSE(MenuPresent(TableGb));
-  EXPECT_FALSE(MenuPresent(TableBig5));
-  EXPECT_FALSE(MenuPresent(TableSjis));
-  // Every row blank, no scroll bars.
-  LONG_PTR style = GetWindowLongPtrA(ViewWindow, GWL_STYLE);
-  EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0);
-  RECT client{};
+  EXPECT_EQ(WindowText(FrameWindow), Title);
+  // Without "TabFile" the table items are gone.
+  const std::pair<UINT, int> menu[] = {
+      {ZK_CMD_SAVE_PART, MF_GRAYED}, {ZK_CMD_PRINT, MF_GRAYED},  {ZK_CMD_SUPPORT_HZ, MF_CHECKED},
+      {ZK_CMD_TOOLBAR, MF_CHECKED},  {ZK_CMD_ABOUT, 0},          {ZK_CMD_TABLE_GB, Absent},
+      {ZK_CMD_TABLE_BIG5, Absent},   {ZK_CMD_TABLE_SJIS, Absent}};
+  for (auto [id, flags] : menu) EXPECT_EQ(MenuFlags(id), flags) << id;
+  const std::pair<UINT, int> buttons[] = {{ZK_CMD_OPEN, TBSTATE_ENABLED}, {ZK_CMD_SAVE_PART, 0}, {ZK_CMD_PRINT, 0}};
+  for (auto [id, flags] : buttons) EXPECT_EQ(ButtonFlags(id), flags) << id;
+  ExpectCodeChecked(ZK_CMD_CODE_GB);
+  // Every row blank, to the last column; no scroll bars.
+  EXPECT_EQ(GetWindowLongPtrA(ViewWindow, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+  RECT client{}, bar{};
   GetClientRect(ViewWindow, &client);
-  for (int y = 0; y < client.bottom; y += 7) {
-    ASSERT_EQ(ViewPixel(3, y), 0x800000u) << y;
-    ASSERT_EQ(ViewPixel(client.right - 1, y), 0x800000u) << y;
-  }
+  EXPECT_EQ(Settings.backColour, Navy);
+  EXPECT_EQ(OffBackground(0, 0, client.right, client.bottom, 7), 0);
+  EXPECT_EQ(OffBackground(client.right - 1, 0, client.right, client.bottom, 7), 0);
   // The view starts one pixel below the toolbar, which it does not overlap.
-  RECT bar{};
   GetWindowRect(ToolbarWindow, &bar);
-  POINT origin{0, 0};
-  MapWindowPoints(ViewWindow, FrameWindow, &origin, 1);
-  EXPECT_EQ(origin.y, bar.bottom - bar.top + 1);
-  EXPECT_TRUE(watcher->Boxes().empty());
-}
-
-TEST_F(Viewer, CommandsStillToComeHaveTheirItemsAndDoNothingYet) {
-  StoreSetting("TabFile", "1");
-  ASSERT_TRUE(StartViewer());
-  std::string path = Document("quiet.gb", "quiet\r\n");
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  for (UINT id : {10002u, 10003u, 10016u, 10005u, 10008u, 10009u, 10018u, 10019u, 10020u}) {
-    EXPECT_TRUE(MenuPresent(id)) << id;
-    EXPECT_FALSE(MenuGrayed(id)) << id;
-    Command(id);
-    EXPECT_TRUE(IsWindow(FrameWindow)) << id;
+  EXPECT_EQ(ViewTop(), bar.bottom - bar.top + 1);
+  // The buttons in their order, each with its command's string as its tip.
+  HWND tips = reinterpret_cast<HWND>(SendMessageA(ToolbarWindow, TB_GETTOOLTIPS, 0, 0));
+  Strings shown;
+  for (int i = 0; i < SendMessageA(ToolbarWindow, TB_BUTTONCOUNT, 0, 0); ++i) {
+    TBBUTTON button{};
+    SendMessageA(ToolbarWindow, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+    char text[80] = "";
+    TTTOOLINFOA tool{sizeof tool, 0, ToolbarWindow, static_cast<UINT_PTR>(button.idCommand), {}, nullptr,
+                     text,        0, nullptr};
+    SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    if ((button.fsStyle & BTNS_SEP) == 0) shown.push_back(text);
   }
-  Command(Print);
-  Command(About);
-  EXPECT_EQ(FrameTitle(), Title + " - " + path);
-  EXPECT_EQ(::Document.lineCount, 1);
-  EXPECT_TRUE(watcher->Boxes().empty());
+  EXPECT_EQ(shown, (Strings{"Open", "Save", "Print", "Convert file(GB <=> BIG5)", "Convert file(GB <=> HZ)",
+                            "Convert file(GB <=> Shift JIS)", "View GB code ", "View BIG5 code", "View Shift JIS code",
+                            "About"}));
+  EXPECT_EQ(DialogsShown, Strings{});
 }
 
-TEST_F(Viewer, TabFileKeepsTheTableItems) {
-  StoreSetting("TabFile", "1");
+TEST_F(Viewer, OpeningTitlesTheFrameAFailedOpenLeavesTheBareTitleAndHzDecodingFollowsItsSwitch) {
   ASSERT_TRUE(StartViewer());
-  EXPECT_TRUE(MenuPresent(TableGb));
-  EXPECT_TRUE(MenuPresent(TableBig5));
-  EXPECT_TRUE(MenuPresent(TableSjis));
-}
+  std::string path = folder.File("story.gb"), missing = folder.File("missing.gb");
+  WriteFile(path, ToBytes("ab\r\ncd\r\n"));
+  OpenAnswer = path;
+  Send(WM_COMMAND, ZK_CMD_OPEN);
+  EXPECT_EQ(WindowText(FrameWindow), Title + " - " + path);
+  EXPECT_EQ(MenuFlags(ZK_CMD_PRINT), 0);
+  EXPECT_EQ(ButtonFlags(ZK_CMD_PRINT), TBSTATE_ENABLED);
+  EXPECT_EQ(MenuFlags(ZK_CMD_SAVE_PART), MF_GRAYED);
 
-TEST_F(Viewer, OpeningTitlesTheFrameAndAFailedOpenLeavesTheBareTitle) {
-  ASSERT_TRUE(StartViewer());
-  std::string path = Document("story.gb", "ab\r\ncd\r\n");
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  EXPECT_EQ(FrameTitle(), Title + " - " + path);
-  EXPECT_STREQ(::Document.fileName, "story.gb");
-  EXPECT_EQ(::Document.lineCount, 2);
-  EXPECT_FALSE(MenuGrayed(Print));
-  EXPECT_TRUE(ButtonEnabled(Print));
-  EXPECT_TRUE(MenuGrayed(SavePart));
-
-  std::string missing = folder.File("missing.gb");
   OpenDocument(FrameWindow, missing.c_str());
   Pump();
-  EXPECT_EQ(FrameTitle(), Title);
-  EXPECT_EQ(::Document.lineCount, 0);
-  EXPECT_TRUE(MenuGrayed(Print));
-  EXPECT_FALSE(ButtonEnabled(Print));
-  auto boxes = watcher->Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_EQ(boxes[0].text, "Can not open the file : " + missing);
+  EXPECT_EQ(WindowText(FrameWindow), Title);
+  EXPECT_EQ(MenuFlags(ZK_CMD_PRINT), MF_GRAYED);
+  EXPECT_EQ(ButtonFlags(ZK_CMD_PRINT), 0);
   // An empty file is no document either, and says nothing.
-  std::string empty = Document("empty.gb", "");
-  OpenDocument(FrameWindow, empty.c_str());
-  Pump();
-  EXPECT_EQ(FrameTitle(), Title);
-  EXPECT_EQ(watcher->Boxes().size(), 1u);
+  Open("story.gb", "ab\r\n");
+  Open("empty.gb", "");
+  EXPECT_EQ(WindowText(FrameWindow), Title);
+  EXPECT_EQ(DialogsShown, (Strings{"Open File:", "Error: Can not open the file : " + missing}));
+
+  // The HZ switch decides how the next open reads escapes.
+  Open("poem.hz", "~{!!~}\r\n");
+  EXPECT_EQ(::Document.textLength, 4u);  // 0xA1 0xA1 CR LF
+  Send(WM_COMMAND, ZK_CMD_SUPPORT_HZ);
+  EXPECT_EQ(MenuFlags(ZK_CMD_SUPPORT_HZ), 0);
+  EXPECT_EQ(::Document.textLength, 4u);  // the open document stays as it is
+  Open("poem.hz", "~{!!~}\r\n");
+  EXPECT_EQ(::Document.textLength, 8u);
+  EXPECT_TRUE(CellShows(0, 0, 0, Narrow('~')) && CellShows(0, 1, 0, Narrow('{')));  // the escape, drawn plainly
 }
 
-TEST_F(Viewer, TheOpenCommandOpensWhatTheDialogChose) {
+TEST_F(Viewer, PixelsAreTheFontsBitsAndEachCodeButtonRedrawsWithItsFontOrEndsWithoutIt) {
   ASSERT_TRUE(StartViewer());
-  std::string path = Document("chosen.gb", "chosen\r\n");
-  watcher->AnswerOpenWith(path);
-  Command(Open);
-  EXPECT_EQ(FrameTitle(), Title + " - " + path);
-  auto boxes = watcher->Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Open File");
-}
-
-TEST_F(Viewer, PixelsAreTheFontsBitsAndACodeSwitchRedrawsWithTheOtherFont) {
-  ASSERT_TRUE(StartViewer());
-  // "A", GB 0xB0 0xA1 (glyph 1410), then a line end.
-  std::string path = Document("glyphs.gb", "A\xB0\xA1\r\n");
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  ASSERT_EQ(CodeType, CodeGb);
-  SaveScreenshot(FrameWindow, "viewer-gb-glyphs");
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A')), 0);
-  EXPECT_EQ(CellMismatches(0, 1, WideHalf(0, 1410, 0)), 0);
-  EXPECT_EQ(CellMismatches(0, 2, WideHalf(0, 1410, 1)), 0);
-  // Rows past the end, and the rest of the line, in the background colour.
+  Open("glyphs.gb", "A\xB0\xA1\r\n");
+  // The three cells as each code's button draws them with its font: 0xB0
+  // 0xA1 is GB glyph 1410, Big5 glyph 157 * 15 + 63, two Shift JIS kana.
+  struct {
+    int command, font;
+    Glyph cells[3];
+  } const codes[] = {{ZK_CMD_CODE_GB, 0, {Narrow('A'), Wide(1410, 0), Wide(1410, 1)}},
+                     {ZK_CMD_CODE_BIG5, 1, {Narrow('A'), Wide(2418, 0), Wide(2418, 1)}},
+                     {ZK_CMD_CODE_SJIS, 2, {Narrow('A'), Narrow(0xB0), Narrow(0xA1)}}};
+  for (const auto& code : codes) {
+    Send(WM_COMMAND, static_cast<WPARAM>(code.command), reinterpret_cast<LPARAM>(ToolbarWindow));
+    for (int cell = 0; cell < 3; ++cell) EXPECT_TRUE(CellShows(0, cell, code.font, code.cells[cell])) << cell;
+    ExpectCodeChecked(code.command);
+  }
+  // The rest of the line and the rows past the end in the background colour.
   RECT client{};
   GetClientRect(ViewWindow, &client);
-  for (int x = 0; x < client.right; x += 5) {
-    ASSERT_EQ(ViewPixel(x, 30), 0x800000u) << x;
-    ASSERT_EQ(ViewPixel(x, client.bottom - 1), 0x800000u) << x;
-  }
-  for (int x = 40; x < client.right; x += 5) ASSERT_EQ(ViewPixel(x, 10), 0x800000u) << x;
-
-  // The Big5 button: the same line drawn with the Big5 font, 0xB0 0xA1
-  // being Big5 glyph 157 * 15 + 63.
-  SendMessageA(FrameWindow, WM_COMMAND, CodeBig5Command, reinterpret_cast<LPARAM>(ToolbarWindow));
-  Pump();
-  SaveScreenshot(FrameWindow, "viewer-big5-switch");
-  EXPECT_EQ(CodeType, CodeBig5);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(1, 'A')), 0);
-  EXPECT_EQ(CellMismatches(0, 1, WideHalf(1, 2418, 0)), 0);
-  EXPECT_EQ(CellMismatches(0, 2, WideHalf(1, 2418, 1)), 0);
-  EXPECT_TRUE(MenuChecked(CodeBig5Command));
-  EXPECT_FALSE(MenuChecked(CodeGbCommand));
-  EXPECT_TRUE(ButtonChecked(CodeBig5Command));
-  EXPECT_FALSE(ButtonChecked(CodeGbCommand));
-  // Shift JIS pairs 0xB0 as a single byte (a half-width kana).
-  Command(CodeSjisCommand);
-  EXPECT_EQ(CellMismatches(0, 1, NarrowGlyph(2, 0xB0)), 0);
-  EXPECT_EQ(CellMismatches(0, 2, NarrowGlyph(2, 0xA1)), 0);
-  EXPECT_TRUE(ButtonChecked(CodeSjisCommand));
-  EXPECT_FALSE(ButtonChecked(CodeBig5Command));
+  EXPECT_EQ(OffBackground(40, 10, client.right, 11) + OffBackground(0, 30, client.right, 31), 0);
+  EXPECT_EQ(OffBackground(0, client.bottom - 1, client.right, client.bottom), 0);
+  // A code whose font has gone ends the program, with its message.
+  WriteTestFonts(ProgramFolder(), 1);
+  SendMessageA(FrameWindow, WM_COMMAND, ZK_CMD_CODE_BIG5, 0);
+  EXPECT_FALSE(IsWindow(FrameWindow));
+  EXPECT_TRUE(Pump());  // the quit request
+  EXPECT_EQ(DialogsShown, Strings{"Error: Can not open the font file: " + ProgramFolder() + "\\ZKFT16.FON"});
 }
 
-TEST_F(Viewer, KeysAndScrollRequestsMoveByTheWorkedNumbers) {
+TEST_F(Viewer, KeysAndScrollMessagesMoveTheViewAndALineStepDrawsOnlyTheNewRow) {
   ASSERT_TRUE(StartViewer());
-  std::string path = Document("hundred.txt", Lines(100));
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  ASSERT_EQ(::Document.lineCount, 100);
+  Open("hundred.txt", Lines(100));
   // 75 columns and 30 whole rows with a partial one below.
   SizeViewClient(600, 30 * 24 + 12);
-  ASSERT_EQ(ViewState.visibleColumns, 75);
-  ASSERT_EQ(ViewState.visibleRows, 30);
-  LONG_PTR style = GetWindowLongPtrA(ViewWindow, GWL_STYLE);
-  EXPECT_NE(style & WS_VSCROLL, 0);
-  EXPECT_NE(style & WS_HSCROLL, 0);
-  int low = 0, high = 0;
-  GetScrollRange(ViewWindow, SB_HORZ, &low, &high);
-  EXPECT_EQ(high, 5);
-  GetScrollRange(ViewWindow, SB_VERT, &low, &high);
-  EXPECT_EQ(high, 70);
-
-  Key(VK_END);
-  EXPECT_EQ(ViewState.firstLine, 70);
-  EXPECT_EQ(GetScrollPos(ViewWindow, SB_VERT), 70);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A' + 70 % 26)), 0);
-  EXPECT_EQ(CellMismatches(29, 0, NarrowGlyph(0, 'A' + 99 % 26)), 0);
-  for (int x = 0; x < 600; x += 9) ASSERT_EQ(ViewPixel(x, 30 * 24 + 6), 0x800000u) << x;
-  SaveScreenshot(FrameWindow, "viewer-end");
-  Key(VK_DOWN);
-  EXPECT_EQ(ViewState.firstLine, 70);
-  Key(VK_HOME);
-  EXPECT_EQ(ViewState.firstLine, 0);
-  Key(VK_UP);
-  EXPECT_EQ(ViewState.firstLine, 0);
-  Key(VK_NEXT);
-  EXPECT_EQ(ViewState.firstLine, 29);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A' + 29 % 26)), 0);
-  Key(VK_PRIOR);
-  EXPECT_EQ(ViewState.firstLine, 0);
-  SendMessageA(ViewWindow, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 42), 0);
-  Pump();
-  EXPECT_EQ(ViewState.firstLine, 42);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A' + 42 % 26)), 0);
-
-  // Ctrl+Right: 74 capped at 5; the first cell shown is then column 5.
-  Key(VK_RIGHT, true);
-  EXPECT_EQ(ViewState.firstColumn, 5);
-  EXPECT_EQ(GetScrollPos(ViewWindow, SB_HORZ), 5);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, '0')), 0);  // "Q042 " takes cells 0 to 4
-  Key(VK_RIGHT);
-  EXPECT_EQ(ViewState.firstColumn, 5);
-  Key(VK_LEFT);
-  EXPECT_EQ(ViewState.firstColumn, 4);
-  Key(VK_LEFT, true);
-  EXPECT_EQ(ViewState.firstColumn, 0);
-}
-
-TEST_F(Viewer, TypedKeysReachTheViewThroughTheFrame) {
-  ASSERT_TRUE(StartViewer());
-  std::string path = Document("typed.txt", Lines(100));
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  SizeViewClient(600, 30 * 24 + 12);
+  // Typed keys reach the frame, which has the focus, and then the view.
   SetForegroundWindow(FrameWindow);
   ASSERT_TRUE(WaitFor([] { return GetFocus() == FrameWindow; }, 5000));
-  INPUT keys[2] = {};
-  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_NEXT;
-  keys[1].ki.wVk = VK_NEXT;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
-  EXPECT_TRUE(WaitFor([] { return ViewState.firstLine == 29; }, 5000));
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_END;
-  SendInput(2, keys, sizeof(INPUT));
-  EXPECT_TRUE(WaitFor([] { return ViewState.firstLine == 70; }, 5000));
-}
-
-TEST_F(Viewer, ALineStepScrollsPixelsAndDrawsOneRowAndPaintsOnlyWhatIsInvalid) {
-  ASSERT_TRUE(StartViewer());
-  std::string path = Document("steps.txt", Lines(100));
-  OpenDocument(FrameWindow, path.c_str());
+  Type({VK_NEXT});
+  EXPECT_TRUE(WaitFor([] { return RowShowsLine(0, 29); }, 5000));
+  Send(WM_KEYDOWN, VK_END);
+  EXPECT_TRUE(RowShowsLine(0, 70));
+  EXPECT_TRUE(RowShowsLine(29, 99));
+  EXPECT_EQ(GetScrollPos(ViewWindow, SB_VERT), 70);
+  SendMessageA(ViewWindow, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 42), 0);
   Pump();
-  SizeViewClient(640, 30 * 24);
-  ASSERT_EQ(ViewState.visibleRows, 30);
-  Key(VK_DOWN);
-  EXPECT_EQ(ViewState.firstLine, 1);
-  // The moved pixels show the right lines, the new bottom row too.
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'B')), 0);
-  EXPECT_EQ(CellMismatches(28, 0, NarrowGlyph(0, 'A' + 29 % 26)), 0);
-  EXPECT_EQ(CellMismatches(29, 0, NarrowGlyph(0, 'A' + 30 % 26)), 0);
-  Key(VK_UP);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A')), 0);
-  EXPECT_EQ(CellMismatches(1, 0, NarrowGlyph(0, 'B')), 0);
-  // Over a view painted in a colour no row uses, only redrawn rows change.
-  EXPECT_EQ(RowsRedrawn([] { Key(VK_DOWN); }), std::vector<int>{29});
-  EXPECT_EQ(RowsRedrawn([] { Key(VK_UP); }), std::vector<int>{0});
-  EXPECT_EQ(RowsRedrawn([] {
-              RECT row{0, 3 * 24, 640, 4 * 24};
-              InvalidateRect(ViewWindow, &row, FALSE);
-              UpdateWindow(ViewWindow);
-            }),
+  EXPECT_TRUE(RowShowsLine(0, 42));
+  // A line step moves the pixels and draws the new row alone.
+  EXPECT_EQ(RowsRedrawn([] { Send(WM_KEYDOWN, VK_DOWN); }), std::vector<int>{29});
+  for (int row : {0, 28, 29}) EXPECT_TRUE(RowShowsLine(row, 43 + row)) << row;
+  EXPECT_EQ(RowsRedrawn([] { Send(WM_KEYDOWN, VK_UP); }), std::vector<int>{0});
+  for (int row : {0, 1, 29}) EXPECT_TRUE(RowShowsLine(row, 42 + row)) << row;
+  // A paint draws only the rows it was asked for.
+  const RECT row{0, 3 * 24, 600, 4 * 24};
+  EXPECT_EQ(RowsRedrawn([&] { RedrawWindow(ViewWindow, &row, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }),
             std::vector<int>{3});
+  // Ctrl+Right: as far as the bar goes; "Q042 " filled cells 0 to 4.
+  Type({VK_CONTROL, VK_RIGHT});
+  EXPECT_TRUE(WaitFor([] { return GetScrollPos(ViewWindow, SB_HORZ) == 5; }, 5000));
+  EXPECT_TRUE(CellShows(0, 0, 0, Narrow('0')));
 }
 
 TEST_F(Viewer, ThreeDroppedFilesOpenTheFirstAndStartInstancesForTheOthers) {
   ASSERT_TRUE(StartViewer());
-  std::string program = Copy(RealProgramPath(), folder.File("ZK.exe"));
-  WriteTestFonts(folder.path.string());
-  SetModulePath(program.c_str());
-  std::string names[3] = {Document("one.gb", "one\r\n"), Document("two.gb", "two\r\n"),
-                          Document("three.gb", "three\r\n")};
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const std::string& name : names) bytes += name.size() + 1;
-  HGLOBAL drop = GlobalAlloc(GHND, bytes);
+  SetModulePath(InstallProgram(folder).c_str());
+  std::string names[3] = {folder.File("a.gb"), folder.File("b.gb"), folder.File("c.gb")}, list;
+  for (const std::string& name : names) {
+    WriteFile(name, ToBytes(name + "\r\n"));
+    list += name + '\0';
+  }
+  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() + 1);
   auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
   files->pFiles = sizeof(DROPFILES);
-  char* at = reinterpret_cast<char*>(files) + sizeof(DROPFILES);
-  for (const std::string& name : names) {
-    std::memcpy(at, name.c_str(), name.size() + 1);
-    at += name.size() + 1;
-  }
+  std::memcpy(files + 1, list.data(), list.size());
   GlobalUnlock(drop);
   PostMessageA(FrameWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-  EXPECT_TRUE(WaitFor([&] { return FrameTitle() == Title + " - " + names[0]; }));
-  std::vector<HWND> started;
-  bool both = WaitFor([&] {
-    started = OtherFrames();
-    int titled = 0;
-    for (HWND frame : started) {
-      std::string text = WindowText(frame);
-      if (text == Title + " - " + names[1] || text == Title + " - " + names[2]) ++titled;
-    }
-    return titled == 2;
-  });
-  EXPECT_TRUE(both);
-  EXPECT_EQ(started.size(), 2u);
-  for (HWND frame : started) EXPECT_TRUE(CloseOtherFrame(frame));
-  EXPECT_TRUE(watcher->Boxes().empty());
+  EXPECT_TRUE(WaitFor([&] {
+    return FrameTitles() == Strings{Title + " - " + names[0], Title + " - " + names[1], Title + " - " + names[2]};
+  }));
+  EXPECT_EQ(WindowText(FrameWindow), Title + " - " + names[0]);
+  EXPECT_EQ(DialogsShown, Strings{});
 }
 
-TEST_F(Viewer, SettingsAreWrittenAtExitAndReadBackAtTheNextStart) {
-  ASSERT_TRUE(StartViewer());
-  Command(Toolbar);
-  EXPECT_FALSE(IsWindowVisible(ToolbarWindow));
-  EXPECT_FALSE(MenuChecked(Toolbar));
-  RECT view{};
-  GetWindowRect(ViewWindow, &view);
-  POINT origin{view.left, view.top};
-  ScreenToClient(FrameWindow, &origin);
-  EXPECT_EQ(origin.y, 0);
-  Command(SupportHz);
-  EXPECT_FALSE(MenuChecked(SupportHz));
-  Command(CodeBig5Command);
-  SetWindowPos(FrameWindow, nullptr, 50, 60, 800, 600, SWP_NOZORDER);
-  Pump();
-  StopViewer();
-
-  EXPECT_EQ(StoredSetting("CharsPerLine"), "80");
-  EXPECT_EQ(StoredSetting("LinePitch"), "8");
-  EXPECT_EQ(StoredSetting("TextColor"), "1");
-  EXPECT_EQ(StoredSetting("BackColor"), "15");
-  EXPECT_EQ(StoredSetting("Country"), "1");
-  EXPECT_EQ(StoredSetting("ToolBar"), "0");
-  EXPECT_EQ(StoredSetting("SupportHZ"), "0");
-  EXPECT_EQ(StoredSetting("Left"), "50");
-  EXPECT_EQ(StoredSetting("Top"), "60");
-  EXPECT_EQ(StoredSetting("Right"), "850");
-  EXPECT_EQ(StoredSetting("Bottom"), "660");
-
-  ASSERT_TRUE(StartViewer());
-  RECT frame{};
-  GetWindowRect(FrameWindow, &frame);
-  EXPECT_EQ(frame.left, 50);
-  EXPECT_EQ(frame.top, 60);
-  EXPECT_EQ(frame.right, 850);
-  EXPECT_EQ(frame.bottom, 660);
-  EXPECT_FALSE(IsWindowVisible(ToolbarWindow));
-  EXPECT_FALSE(MenuChecked(Toolbar));
-  EXPECT_FALSE(MenuChecked(SupportHz));
-  EXPECT_TRUE(MenuChecked(CodeBig5Command));
-  EXPECT_TRUE(ButtonChecked(CodeBig5Command));
-  // Closed while maximised: the stored rectangle stays.
-  ShowWindow(FrameWindow, SW_MAXIMIZE);
-  Pump();
-  StopViewer();
-  EXPECT_EQ(StoredSetting("Left"), "50");
-  EXPECT_EQ(StoredSetting("Right"), "850");
-}
-
-TEST_F(Viewer, StoredValuesOutOfRangeAreClampedAtTheStart) {
-  StoreSetting("TextColor", "20");
-  StoreSetting("BackColor", "-3");
-  StoreSetting("CharsPerLine", "8");
-  StoreSetting("LinePitch", "0");
+TEST_F(Viewer, StoredSettingsAreClampedAtTheStartWrittenAtExitAndReadBack) {
+  // Out of range, each with the value that is used and written at exit.
+  const char* const clamped[][3] = {
+      {"TextColor", "20", "15"}, {"BackColor", "-3", "1"}, {"CharsPerLine", "8", "16"}, {"LinePitch", "0", "2"}};
+  for (auto& value : clamped) StoreSetting(value[0], value[1]);
   StoreSetting("Country", "7");
-  StoreSetting("Left", "100");
-  StoreSetting("Top", "100");
+  // A rectangle of no width is not used.
+  for (const char* key : {"Left", "Top", "Bottom"}) StoreSetting(key, "100");
   StoreSetting("Right", "50");
-  StoreSetting("Bottom", "400");
+  StoreSetting("TabFile", "1");
   ASSERT_TRUE(StartViewer());
-  EXPECT_TRUE(watcher->Boxes().empty());
-  EXPECT_EQ(Settings.backIndex, 15);
-  EXPECT_EQ(Settings.textIndex, 1);
-  EXPECT_EQ(Settings.charsPerLine, 16);
-  EXPECT_EQ(Settings.lineSpacing, 2);
-  EXPECT_EQ(CodeType, CodeGb);
-  EXPECT_TRUE(MenuChecked(CodeGbCommand));
-  RECT frame{};
+  // "TabFile" keeps the table items; they and the other commands still to
+  // come have enabled items.
+  for (UINT id : {ZK_CMD_CONVERT_BIG5, ZK_CMD_CONVERT_SJIS, ZK_CMD_CONVERT_HZ, ZK_CMD_PAGE_SETUP, ZK_CMD_LINE_WIDTH,
+                  ZK_CMD_COLOUR, ZK_CMD_TABLE_GB, ZK_CMD_TABLE_BIG5, ZK_CMD_TABLE_SJIS}) {
+    EXPECT_EQ(MenuFlags(id), 0) << id;
+  }
+  RECT frame{}, expected{50, 60, 850, 660};
   GetWindowRect(FrameWindow, &frame);
-  EXPECT_GT(frame.right - frame.left, 0);
   EXPECT_NE(frame.right, 50);
+  ExpectCodeChecked(ZK_CMD_CODE_GB);
   // White background, dark blue characters, rows of 18 pixels.
-  std::string path = Document("clamped.gb", "A\r\n");
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
+  Open("clamped.gb", "A\r\n");
   EXPECT_EQ(LineBitmap.lineHeight, 18);
   EXPECT_EQ(ViewPixel(300, 100), 0xFFFFFFu);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, 'A')), 0);
-  SaveScreenshot(FrameWindow, "viewer-clamped-settings");
-  StopViewer();
-  EXPECT_EQ(StoredSetting("TextColor"), "15");
-  EXPECT_EQ(StoredSetting("CharsPerLine"), "16");
-  EXPECT_EQ(StoredSetting("Country"), "0");
-  EXPECT_NE(StoredSetting("Right"), "50");
-}
+  EXPECT_TRUE(CellShows(0, 0, 0, Narrow('A')));
 
-TEST_F(Viewer, AMissingFontEndsTheProgramWithItsMessage) {
-  WriteTestFonts(ProgramFolder(), 2);
-  StoreSetting("Country", "2");
-  EXPECT_FALSE(StartViewer());
-  auto boxes = watcher->Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_EQ(boxes[0].text, "Can not open the font file: " + ProgramFolder() + "\\ZKJP16.FON");
-  // The destruction still wrote the settings.
-  EXPECT_EQ(StoredSetting("Country"), "2");
-  EXPECT_EQ(StoredSetting("ToolBar"), "1");
-
-  // Chosen from the menu later, the same message and the end.
-  StopViewer();
-  WriteTestFonts(ProgramFolder());
-  ForgetSettings();
-  ASSERT_TRUE(StartViewer());
-  WriteTestFonts(ProgramFolder(), 2);
-  SendMessageA(FrameWindow, WM_COMMAND, CodeSjisCommand, 0);
+  Send(WM_COMMAND, ZK_CMD_TOOLBAR);
+  EXPECT_FALSE(IsWindowVisible(ToolbarWindow));
+  EXPECT_EQ(ViewTop(), 0);  // the view takes the toolbar's place
+  Send(WM_COMMAND, ZK_CMD_SUPPORT_HZ);
+  Send(WM_COMMAND, ZK_CMD_CODE_BIG5);
+  SetWindowPos(FrameWindow, nullptr, 50, 60, 800, 600, SWP_NOZORDER);
+  SendMessageA(FrameWindow, WM_COMMAND, ZK_CMD_EXIT, 0);
   EXPECT_FALSE(IsWindow(FrameWindow));
   EXPECT_TRUE(Pump());  // the quit request
-  ASSERT_EQ(watcher->Boxes().size(), 2u);
-  EXPECT_EQ(watcher->Boxes()[1].text, boxes[0].text);
-  WriteTestFonts(ProgramFolder());
+  const std::pair<const char*, const char*> stored[] = {{"Country", "1"}, {"ToolBar", "0"}, {"SupportHZ", "0"},
+                                                        {"Left", "50"},   {"Top", "60"},    {"Right", "850"},
+                                                        {"Bottom", "660"}};
+  for (auto [key, value] : stored) EXPECT_EQ(StoredSetting(key), value) << key;
+  for (auto& value : clamped) EXPECT_EQ(StoredSetting(value[0]), value[2]) << value[0];
+
+  StopViewer();
+  ASSERT_TRUE(StartViewer());
+  GetWindowRect(FrameWindow, &frame);
+  EXPECT_TRUE(EqualRect(&frame, &expected));
+  EXPECT_FALSE(IsWindowVisible(ToolbarWindow));
+  EXPECT_EQ(MenuFlags(ZK_CMD_TOOLBAR) | MenuFlags(ZK_CMD_SUPPORT_HZ), 0);
+  ExpectCodeChecked(ZK_CMD_CODE_BIG5);
+  // Closed while maximised: the stored rectangle stays.
+  ShowWindow(FrameWindow, SW_MAXIMIZE);
+  StopViewer();
+  EXPECT_EQ(StoredSetting("Right"), "850");
+  EXPECT_EQ(DialogsShown, Strings{});
 }
 
-TEST_F(Viewer, MinimisingLeavesTheViewAloneAndRestoringLaysItOutAgain) {
+TEST_F(Viewer, MinimisingLeavesTheViewAloneAndALineBitmapThatCannotBeMadeClosesIt) {
   ASSERT_TRUE(StartViewer());
   SizeViewClient(500, 400);
-  RECT before{};
-  GetClientRect(ViewWindow, &before);
   ShowWindow(FrameWindow, SW_MINIMIZE);
   Pump();
-  RECT minimised{};
-  GetClientRect(ViewWindow, &minimised);
-  EXPECT_EQ(minimised.right, before.right);
-  EXPECT_EQ(minimised.bottom, before.bottom);
+  RECT view{}, frame{};
+  GetClientRect(ViewWindow, &view);
+  EXPECT_EQ(view.right, 500);
+  EXPECT_EQ(view.bottom, 400);
   ShowWindow(FrameWindow, SW_RESTORE);
   Pump();
-  RECT frame{};
   GetClientRect(FrameWindow, &frame);
-  RECT restored{};
-  GetWindowRect(ViewWindow, &restored);
-  EXPECT_EQ(restored.right - restored.left, frame.right);
-  EXPECT_EQ(ViewState.clientWidth, 500);
-}
-
-TEST_F(Viewer, HzDecodingFollowsItsSwitchFromTheNextOpen) {
-  ASSERT_TRUE(StartViewer());
-  std::string path = Document("poem.hz", "~{!!~}\r\n");
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  EXPECT_EQ(::Document.textLength, 4u);  // 0xA1 0xA1 CR LF
-  Command(SupportHz);
-  EXPECT_FALSE(MenuChecked(SupportHz));
-  EXPECT_EQ(::Document.textLength, 4u);  // the open document stays as it is
-  OpenDocument(FrameWindow, path.c_str());
-  Pump();
-  EXPECT_EQ(::Document.textLength, 8u);
-  EXPECT_EQ(CellMismatches(0, 0, NarrowGlyph(0, '~')), 0);  // the escape, drawn plainly
-  EXPECT_EQ(CellMismatches(0, 1, NarrowGlyph(0, '{')), 0);
-  Command(SupportHz);
-  EXPECT_TRUE(MenuChecked(SupportHz));
-  EXPECT_EQ(Settings.supportHZ, 1);
-}
-
-TEST_F(Viewer, ALineBitmapThatCannotBeMadeClosesTheViewWithItsMessage) {
-  ASSERT_TRUE(StartViewer());
+  GetWindowRect(ViewWindow, &view);
+  EXPECT_EQ(view.right - view.left, frame.right);
+  // A line bitmap that cannot be made closes the view, with its message.
   FailAllocationsAfter(0);
   SizeViewClient(300, 200);
   FailAllocationsAfter(-1);
   EXPECT_FALSE(IsWindow(ViewWindow));
   EXPECT_TRUE(IsWindow(FrameWindow));
-  auto boxes = watcher->Boxes();
-  ASSERT_GE(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_EQ(boxes[0].text, "Can not alloc memory!");
+  EXPECT_EQ(DialogsShown, Strings{"Error: Can not alloc memory!"});
 }
 
-TEST_F(Viewer, ToolbarTooltipsAreTheStringsOfTheButtonsCommands) {
-  ASSERT_TRUE(StartViewer());
-  HWND tips = reinterpret_cast<HWND>(SendMessageA(ToolbarWindow, TB_GETTOOLTIPS, 0, 0));
-  ASSERT_NE(tips, nullptr);
-  const std::pair<UINT, const char*> expected[] = {
-      {Open, "Open"},
-      {SavePart, "Save"},
-      {Print, "Print"},
-      {10002, "Convert file(GB <=> BIG5)"},
-      {10016, "Convert file(GB <=> HZ)"},
-      {10003, "Convert file(GB <=> Shift JIS)"},
-      {CodeGbCommand, "View GB code "},
-      {CodeBig5Command, "View BIG5 code"},
-      {CodeSjisCommand, "View Shift JIS code"},
-      {About, "About"},
-  };
-  for (const auto& [id, text] : expected) {
-    char shown[80] = "";
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = ToolbarWindow;
-    tool.uId = id;
-    tool.lpszText = shown;
-    SendMessageA(tips, TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
-    EXPECT_STREQ(shown, text) << id;
-  }
-}
-
-TEST_F(Viewer, TheStringTableHoldsTheTitleFilterAndEveryErrorText) {
+TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndCtrlQIsTheOneAccelerator) {
   char text[300] = "";
   HINSTANCE self = GetModuleHandleA(nullptr);
-  LoadStringA(self, 1, text, sizeof text);
-  EXPECT_STREQ(text, "ZK");
-  LoadStringA(self, 2, text, sizeof text);
-  EXPECT_EQ(text, Title);
-  EXPECT_EQ(LoadStringA(self, 3, text, sizeof text), 251);
+  EXPECT_EQ(LoadStringA(self, ZK_STRING_FILTER, text, sizeof text), 251);
   EXPECT_EQ(std::string(text).substr(0, 15), "All Files(*.*)|");
   for (int id = FirstErrorId; id <= LastErrorId; ++id) {
-    LoadStringA(self, id, text, sizeof text);
+    LoadStringA(self, static_cast<UINT>(id), text, sizeof text);
     EXPECT_STREQ(text, ErrorMessageText(id)) << id;
   }
-  // Ctrl+Q is the one accelerator: Exit.
-  HACCEL table = LoadAcceleratorsA(self, "ZK");
-  ASSERT_NE(table, nullptr);
   ACCEL keys[4] = {};
-  ASSERT_EQ(CopyAcceleratorTableA(table, keys, 4), 1);
+  ASSERT_EQ(CopyAcceleratorTableA(LoadAcceleratorsA(self, "ZK"), keys, 4), 1);
   EXPECT_EQ(keys[0].key, 'Q');
-  EXPECT_EQ(keys[0].cmd, Exit);
+  EXPECT_EQ(keys[0].cmd, ZK_CMD_EXIT);
   EXPECT_EQ(keys[0].fVirt & (FVIRTKEY | FCONTROL), FVIRTKEY | FCONTROL);
 }
 
-TEST_F(Viewer, ExitDestroysTheFrameAndSavesAsClosingDoes) {
-  ASSERT_TRUE(StartViewer());
-  Command(CodeBig5Command);
-  SendMessageA(FrameWindow, WM_COMMAND, Exit, 0);
-  EXPECT_FALSE(IsWindow(FrameWindow));
-  EXPECT_TRUE(Pump());
-  EXPECT_EQ(StoredSetting("Country"), "1");
-}
-
-namespace {
-int32_t Echo(HWND, WPARAM wParam, WPARAM code, LPARAM) { return static_cast<int32_t>(((wParam & 0xFFFF) << 8) | code); }
-int32_t Answer(HWND, UINT message, WPARAM, LPARAM) { return static_cast<int32_t>(message) + 1000; }
-}  // namespace
-
-TEST(DispatchTables, RowsWinAndEverythingElseReachesTheDefault) {
+TEST(DispatchTables, UnlistedMessagesReachTheChosenDefaultAndCommandsMatchOnTheirId) {
   HWND window = CreateWindowExA(0, "STATIC", "abcde", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
-  const MessageEntry rows[] = {{WM_USER + 1, Answer}};
-  MessageTable table = MakeMessageTable(rows, DefaultWindow);
-  EXPECT_EQ(DispatchByMessage(table, window, WM_USER + 1, 0, 0), WM_USER + 1 + 1000);
-  EXPECT_EQ(DispatchByMessage(table, window, WM_GETTEXTLENGTH, 0, 0), 5);
-  MessageTable empty{0, rows, DefaultWindow};
-  EXPECT_EQ(DispatchByMessage(empty, window, WM_USER + 1, 0, 0), 0);  // DefWindowProc's answer
-  EXPECT_EQ(DispatchByMessage(empty, window, WM_GETTEXTLENGTH, 0, 0), 5);
-  MessageTable strange{1, rows, 9};
-  EXPECT_EQ(DispatchByMessage(strange, window, WM_GETTEXTLENGTH, 0, 0), 0);
-  MessageTable dialog{1, rows, DefaultNone};
-  EXPECT_EQ(DispatchByMessage(dialog, window, WM_GETTEXTLENGTH, 0, 0), 0);
-  // A notification code in the high word still finds its id's row.
-  const CommandEntry commands[] = {{10002, Echo}};
-  CommandTable commandTable = MakeCommandTable(commands, DefaultWindow);
-  EXPECT_EQ(DispatchByCommand(commandTable, window, MAKEWPARAM(10002, 0x300), 0), (10002 << 8) | 0x300);
-  EXPECT_EQ(DispatchByCommand(commandTable, window, MAKEWPARAM(10003, 0), 0), 0);
+  const MessageEntry rows[] = {{WM_USER, nullptr}};
+  // The window's own answer by the window default, none by a dialog's.
+  EXPECT_EQ(DispatchByMessage(MakeMessageTable(rows, DefaultWindow), window, WM_GETTEXTLENGTH, 0, 0), 5);
+  EXPECT_EQ(DispatchByMessage(MakeMessageTable(rows, DefaultNone), window, WM_GETTEXTLENGTH, 0, 0), 0);
+  // A notification code in the high word still finds its id's row, and is handed on.
+  const CommandEntry commands[] = {
+      {ZK_CMD_CONVERT_BIG5, [](HWND, WPARAM, WPARAM code, LPARAM) { return static_cast<int32_t>(code); }}};
+  EXPECT_EQ(
+      DispatchByCommand(MakeCommandTable(commands, DefaultNone), window, MAKEWPARAM(ZK_CMD_CONVERT_BIG5, 0x300), 0),
+      0x300);
   DestroyWindow(window);
 }
 
-TEST(DispatchTables, DialogsCentreOverTheirOwnerWithinTheScreen) {
-  HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, -300, 100, 200, 200, nullptr, nullptr, nullptr, nullptr);
-  HWND dialog = CreateWindowExA(0, "STATIC", "", WS_POPUP, 500, 500, 300, 100, owner, nullptr, nullptr, nullptr);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(CentreOnOwnerInit(dialog, WM_INITDIALOG, 0, 0), 1);
-  RECT placed{};
-  GetWindowRect(dialog, &placed);
-  EXPECT_EQ(placed.left, 0);  // the owner lies partly off the left edge
-  EXPECT_EQ(placed.top, 150);
-  EXPECT_EQ(placed.right - placed.left, 300);
-  DestroyWindow(dialog);
-  DestroyWindow(owner);
-}
-
-// The real program, started as a user starts it.
-class RealProgram : public ::testing::Test {
- protected:
-  void SetUp() override { ForgetSettings(); }
-  void TearDown() override {
-    for (HWND frame : OtherFrames()) CloseOtherFrame(frame);
-    ForgetSettings();
-  }
-  PROCESS_INFORMATION Start(const std::string& commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    return process;
-  }
-  ScratchFolder folder;
-};
-
-TEST_F(RealProgram, QuotedNamesOnTheCommandLineOpenHereAndInANewInstance) {
-  std::string program = Copy(RealProgramPath(), folder.File("ZK.exe"));
-  WriteTestFonts(folder.path.string());
-  std::string first = folder.File("a b.gb");
-  std::string second = folder.File("c.gb");
-  WriteFile(first, ToBytes("first\r\n"));
-  WriteFile(second, ToBytes("second\r\n"));
-  PROCESS_INFORMATION process = Start("\"" + program + "\" \"" + first + "\" " + second);
-  std::vector<std::string> titles;
-  bool both = WaitFor([&] {
-    titles.clear();
-    for (HWND frame : OtherFrames()) titles.push_back(WindowText(frame));
-    return titles.size() == 2 && !titles[0].empty() && !titles[1].empty() && titles[0] != Title && titles[1] != Title;
-  });
-  ASSERT_TRUE(both);
-  std::sort(titles.begin(), titles.end());
-  EXPECT_EQ(titles[0], Title + " - " + first);
-  EXPECT_EQ(titles[1], Title + " - " + second);
-  for (HWND frame : OtherFrames()) EXPECT_TRUE(CloseOtherFrame(frame));
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  // The one that ended last wrote the settings.
-  EXPECT_EQ(StoredSetting("CharsPerLine"), "80");
-}
-
-TEST_F(RealProgram, AMissingFontShowsItsMessageAndTheProgramEnds) {
-  std::string program = Copy(RealProgramPath(), folder.File("ZK.exe"));
+TEST_F(Viewer, TheRealProgramEndsWithAMessageWithoutItsFontAndOpensQuotedNamesHereAndInANewInstance) {
+  std::string program = InstallProgram(folder), first = folder.File("a b.gb"), second = folder.File("c.gb");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  auto start = [&](std::string line) {
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  };
   WriteTestFonts(folder.path.string(), 1);
   StoreSetting("Country", "1");
-  PROCESS_INFORMATION process = Start("\"" + program + "\"");
-  BoxWatcher boxes(process.dwProcessId);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  ASSERT_TRUE(start("\"" + program + "\""));
+  ASSERT_TRUE(WaitFor([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 30000));
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
   EXPECT_EQ(code, 0u);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  auto shown = boxes.Boxes();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].caption, "Error");
-  EXPECT_EQ(shown[0].text, "Can not open the font file: " + folder.File("ZKFT16.FON"));
-  EXPECT_EQ(StoredSetting("Country"), "1");
-}
+  EXPECT_EQ(DialogsShown, Strings{"Error: Can not open the font file: " + folder.File("ZKFT16.FON")});
+  EXPECT_EQ(StoredSetting("ToolBar"), "1");  // the frame's end still wrote the settings
 
-TEST_F(RealProgram, CtrlQEndsTheProgramAndSavesItsSettings) {
-  std::string program = Copy(RealProgramPath(), folder.File("ZK.exe"));
+  ForgetSettings();
+  for (HANDLE handle : {process.hProcess, process.hThread}) CloseHandle(handle);
+  for (const std::string& name : {first, second}) WriteFile(name, ToBytes(name));
   WriteTestFonts(folder.path.string());
-  PROCESS_INFORMATION process = Start("\"" + program + "\"");
-  HWND frame = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    std::vector<HWND> frames = OtherFrames();
-    frame = frames.empty() ? nullptr : frames[0];
-    return frame != nullptr && IsWindowVisible(frame);
-  }));
-  // Typed keys go to the window that has the focus.
-  SetForegroundWindow(frame);
-  WaitFor([&] { return GetForegroundWindow() == frame; }, 5000);
-  INPUT keys[4] = {};
-  for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_CONTROL;
-  keys[1].ki.wVk = 'Q';
-  keys[2].ki.wVk = 'Q';
-  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  keys[3].ki.wVk = VK_CONTROL;
-  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, keys, sizeof(INPUT));
+  ASSERT_TRUE(start("\"" + program + "\" \"" + first + "\" " + second));
+  ASSERT_TRUE(WaitFor([&] { return FrameTitles() == Strings{Title + " - " + first, Title + " - " + second}; }));
+  // Typed keys go to the window that has the focus: its process ends.
+  HWND here = FindWindowA("ZK", (Title + " - " + first).c_str());
+  SetForegroundWindow(here);
+  WaitFor([&] { return GetForegroundWindow() == here; }, 5000);
+  Type({VK_CONTROL, 'Q'});
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
   EXPECT_EQ(StoredSetting("CharsPerLine"), "80");
   EXPECT_NE(StoredSetting("Right"), "");
+  for (HANDLE handle : {process.hProcess, process.hThread}) CloseHandle(handle);
 }
-
-namespace {
-struct FontsBesideTheTests : ::testing::Environment {
-  void SetUp() override { WriteTestFonts(ProgramFolder()); }
-};
-[[maybe_unused]] ::testing::Environment* const fonts = ::testing::AddGlobalTestEnvironment(new FontsBesideTheTests);
-}  // namespace
