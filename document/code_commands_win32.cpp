@@ -7,8 +7,14 @@
 #include "shell/settings_values.h"
 
 void SelectCode(HWND frame, int code) {
+  int previous = CodeType;
+  bool hadFont = GlyphFont.bytes != nullptr;
   CodeType = code;
   if (!LoadCodeFont(frame)) {
+    // The settings written as the program ends keep a code whose font
+    // loaded, or GB: storing the failing one would end every later start
+    // the same way.
+    CodeType = hadFont && previous != code ? previous : CodeGb;
     DestroyWindow(frame);
     return;
   }

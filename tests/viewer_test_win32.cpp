@@ -21,138 +21,6 @@
 #include "shell/settings_values.h"
 #include "tests/viewer_harness_win32.h"
 
-namespace {
-using Strings = std::vector<std::string>;
-const std::string Title = "Larkspan for Windows(32) Ver.2.5";
-constexpr COLORREF Navy = 0x800000;  // colour 1, the background at the start
-constexpr int Absent = 0x100;        // a menu item that is not there
-
-class Viewer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ForgetSettings();
-    WriteTestFonts(ProgramFolder());
-    WatchDialogs();
-  }
-  void TearDown() override {
-    StopViewer();
-    CloseFrames();
-    ForgetSettings();
-  }
-
-  // Writes a document into the scratch folder and opens it in the frame.
-  std::string Open(const std::string& name, const std::string& text) {
-    std::string path = folder.File(name);
-    WriteFile(path, ToBytes(text));
-    OpenDocument(FrameWindow, path.c_str());
-    Pump();
-    return path;
-  }
-
-  ScratchFolder folder;
-};
-
-// MF_CHECKED and MF_GRAYED of a menu item, or Absent.
-int MenuFlags(UINT id) {
-  UINT state = GetMenuState(FrameMenu, id, MF_BYCOMMAND);
-  return state == static_cast<UINT>(-1) ? Absent : static_cast<int>(state & (MF_CHECKED | MF_GRAYED));
-}
-
-int ButtonFlags(UINT id) {
-  return static_cast<int>(SendMessageA(ToolbarWindow, TB_GETSTATE, id, 0)) & (TBSTATE_ENABLED | TBSTATE_CHECKED);
-}
-
-// The code `checked` alone is checked, in the menu and on the toolbar.
-void ExpectCodeChecked(int checked) {
-  for (int id : {ZK_CMD_CODE_GB, ZK_CMD_CODE_BIG5, ZK_CMD_CODE_SJIS}) {
-    EXPECT_EQ(MenuFlags(id), id == checked ? MF_CHECKED : 0) << id;
-    EXPECT_EQ(ButtonFlags(id), id == checked ? TBSTATE_ENABLED | TBSTATE_CHECKED : TBSTATE_ENABLED) << id;
-  }
-}
-
-// The view's top edge in the frame's client area.
-int ViewTop() {
-  POINT origin{0, 0};
-  MapWindowPoints(ViewWindow, FrameWindow, &origin, 1);
-  return origin.y;
-}
-
-// Sends a message to the frame and handles what follows.
-void Send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
-  SendMessageA(FrameWindow, message, wParam, lParam);
-  Pump();
-}
-
-// Types the keys on the keyboard: all pressed in order, then let go.
-void Type(std::initializer_list<BYTE> keys) {
-  for (BYTE key : keys) keybd_event(key, 0, 0, 0);
-  for (BYTE key : keys) keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
-// Where a glyph's 16 rows lie in a font: single-byte c, or one half of wide
-// glyph g.
-struct Glyph {
-  size_t at, step;
-};
-Glyph Narrow(size_t c) { return {16 * c, 1}; }
-Glyph Wide(size_t g, size_t half) { return {4096 + 32 * g + half, 2}; }
-
-// Cell `cell` of screen row `row` shows `glyph` of font `code`, in the text
-// colour on the background colour.
-bool CellShows(int row, int cell, int code, Glyph glyph) {
-  static const Bytes fonts[3] = {TestFont(0), TestFont(1), TestFont(2)};
-  int top = row * LineBitmap.lineHeight + (LineBitmap.lineHeight - 16) / 2, wrong = 0;
-  for (int k = 0; k < 16; ++k) {
-    for (int bit = 0; bit < 8; ++bit) {
-      bool ink = ((fonts[code][glyph.at + glyph.step * k] >> (7 - bit)) & 1) != 0;
-      wrong += ViewPixel(8 * cell + bit, top + k) != (ink ? Settings.textColour : Settings.backColour);
-    }
-  }
-  return wrong == 0;
-}
-
-// Samples of a rectangle of the view, every `step` pixels, that are not in
-// the background colour.
-int OffBackground(int left, int top, int right, int bottom, int step = 5) {
-  int off = 0;
-  for (int y = top; y < bottom; y += step) {
-    for (int x = left; x < right; x += step) off += ViewPixel(x, y) != Settings.backColour;
-  }
-  return off;
-}
-
-// Line i: letter 'A' + i % 26, i in three digits, a blank, the ten digits.
-std::string Lines(int count) {
-  std::string text;
-  for (int i = 0; i < count; ++i) {
-    text += static_cast<char>('A' + i % 26) + std::to_string(1000 + i).substr(1) + " 0123456789\r\n";
-  }
-  return text;
-}
-
-// The letter and the last digit tell a line from the other 99.
-bool RowShowsLine(int row, int line) {
-  return CellShows(row, 0, 0, Narrow('A' + line % 26)) && CellShows(row, 3, 0, Narrow('0' + line % 10));
-}
-
-// Marks the view's last pixel column in a colour no row uses, runs `action`,
-// and lists the rows that were drawn again.
-std::vector<int> RowsRedrawn(const std::function<void()>& action) {
-  const COLORREF marker = 0x00FF00;
-  RECT client{};
-  GetClientRect(ViewWindow, &client);
-  HDC dc = GetDC(ViewWindow);
-  for (int y = 0; y < client.bottom; ++y) SetPixel(dc, client.right - 1, y, marker);
-  ReleaseDC(ViewWindow, dc);
-  action();
-  std::vector<int> rows;
-  for (int row = 0; (row + 1) * LineBitmap.lineHeight <= client.bottom; ++row) {
-    if (ViewPixel(client.right - 1, row * LineBitmap.lineHeight) != marker) rows.push_back(row);
-  }
-  return rows;
-}
-}  // namespace
-
 TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton) {
   ASSERT_TRUE(StartViewer());
   EXPECT_EQ(WindowText(FrameWindow), Title);
@@ -197,7 +65,7 @@ TEST_F(Viewer, OpeningTitlesTheFrameAFailedOpenLeavesTheBareTitleAndHzDecodingFo
   ASSERT_TRUE(StartViewer());
   std::string path = folder.File("story.gb"), missing = folder.File("missing.gb");
   WriteFile(path, ToBytes("ab\r\ncd\r\n"));
-  OpenAnswer = path;
+  FileAnswer = path;
   Send(WM_COMMAND, ZK_CMD_OPEN);
   EXPECT_EQ(WindowText(FrameWindow), Title + " - " + path);
   EXPECT_EQ(MenuFlags(ZK_CMD_PRINT), 0);
