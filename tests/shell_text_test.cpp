@@ -1,0 +1,271 @@
+// The small shell routines: message texts and prompts, numbers in text,
+// whole-file reads, paths beside the program, titles and command lines.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "document/document.h"
+#include "document/file_name.h"
+#include "shell/command_line.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/font_path.h"
+#include "shell/integer_text.h"
+#include "shell/memory.h"
+#include "shell/prompts.h"
+#include "shell/prompts_headless.h"
+#include "shell/read_whole.h"
+#include "tests/test_support.h"
+
+namespace {
+using Strings = std::vector<std::string>;
+
+Strings Tokens(const char* text, size_t capacity = 1024) {
+  Strings tokens;
+  std::vector<char> token(capacity);
+  size_t cursor = 0;
+  while (NextCommandLineToken(text, &cursor, token.data(), token.size())) tokens.emplace_back(token.data());
+  return tokens;
+}
+
+// A source of `available` bytes that records the size of every read.
+struct RecordingSource {
+  size_t available, position;
+  std::vector<size_t> reads;
+};
+size_t ReadRecorded(void* handle, uint8_t* dest, size_t count) {
+  auto* source = static_cast<RecordingSource*>(handle);
+  source->reads.push_back(count);
+  size_t take = std::min(count, source->available - source->position);
+  std::memset(dest, 'r', take);
+  source->position += take;
+  return take;
+}
+}  // namespace
+
+TEST(ErrorMessages, ThePathFillsTheHoleAndTheTextAlwaysFits) {
+  const std::string longPath(5000, 'p'), fullPath = "C:\\" + std::string(256, 'd') + ".GB";
+  const std::string table = "Cann't open the convert table file: ", hint = "\nCopy the file to ZK directory please.";
+  const size_t Full = ErrorTextCapacity;
+  const std::tuple<int, const char*, size_t, std::string> cases[] = {
+      {ErrorOpenFile, "C:\\A.GB", Full, "Can not open the file : C:\\A.GB"},
+      {ErrorOpenFontFile, "C:\\ZK\\ZKFT16.FON", Full, "Can not open the font file: C:\\ZK\\ZKFT16.FON"},
+      {ErrorReadFile, "%s%n%x.txt", Full, "Can not read file : %s%n%x.txt"},  // copied, not interpreted
+      {ErrorAllocMemory, "ignored", Full, "Can not alloc memory!"},
+      {ErrorOpenFile, nullptr, Full, "Can not open the file : "},
+      {ErrorOpenFile, "C:\\A.GB", 8, "Can not"},
+      {ErrorOpenFile, "C:\\A.GB", 1, ""},
+      {3, "x", Full, ""},
+      {24, "x", Full, ""},
+      {ErrorOpenConvertTable, fullPath.c_str(), Full, table + fullPath + hint},
+      // A long path is cut; the line after it stays.
+      {ErrorOpenConvertTable, longPath.c_str(), Full,
+       table + longPath.substr(0, Full - 1 - table.size() - hint.size()) + hint}};
+  for (const auto& [id, argument, capacity, expected] : cases) {
+    std::vector<char> text(capacity + 1, 'X');
+    FormatErrorText(text.data(), capacity, id, argument);
+    EXPECT_EQ(std::string(text.data()), expected) << id << " " << capacity;
+    EXPECT_EQ(text[capacity], 'X');
+  }
+  for (int id = FirstErrorId; id <= LastErrorId; ++id) {
+    char text[ErrorTextCapacity];
+    FormatErrorText(text, sizeof text, id, "x");
+    EXPECT_GT(std::strlen(text), 10u) << id;
+  }
+  char untouched[4] = "abc";
+  FormatErrorText(nullptr, 10, ErrorOpenFile, "x");
+  FormatErrorText(untouched, 0, ErrorOpenFile, "x");
+  EXPECT_STREQ(untouched, "abc");
+}
+
+TEST(HeadlessPrompts, RecordWhatWasShownAndAnswerNoUnlessToldYes) {
+  ShowErrorBox(nullptr, ErrorOpenFile, "C:\\A.GB", StyleStop);
+  EXPECT_FALSE(AskYesNo(nullptr, "Overwrite?", "Message"));
+  SetHeadlessQuestionHandler([](const char* text) { return std::strcmp(text, "Overwrite?") == 0; });
+  EXPECT_TRUE(AskYesNo(nullptr, "Overwrite?", "Message"));
+  EXPECT_FALSE(AskYesNo(nullptr, nullptr, nullptr));
+  ShowNotice(nullptr, "Convert complete!", "OK");
+  const std::tuple<std::string, int, int, std::string, std::string> shown[] = {
+      {"error", 7, StyleStop, "Error", "Can not open the file : C:\\A.GB"},
+      {"question", 0, 0, "Message", "Overwrite?"},
+      {"question", 0, 0, "Message", "Overwrite?"},
+      {"question", 0, 0, "", ""},
+      {"notice", 0, 0, "OK", "Convert complete!"}};
+  ASSERT_EQ(HeadlessPrompts().size(), std::size(shown));
+  for (size_t i = 0; i < std::size(shown); ++i) {
+    const HeadlessPrompt& p = HeadlessPrompts()[i];
+    EXPECT_EQ(std::tie(p.kind, p.id, p.style, p.caption, p.text), shown[i]) << i;
+  }
+}
+
+TEST(IntegerText, LeadingDigitsAfterBlanksAndOneSignHeldAtTheEdges) {
+  const char digits[4] = {'1', '2', '3', '4'};  // no terminator
+  const size_t Whole = 0;                       // up to the terminator
+  const std::tuple<const char*, size_t, int> cases[] = {{"40", Whole, 40},
+                                                        {"  40 and then text", Whole, 40},
+                                                        {"\t+7x", Whole, 7},
+                                                        {"-5", Whole, -5},
+                                                        {"abc", Whole, 0},
+                                                        {"", Whole, 0},
+                                                        {nullptr, Whole, 0},
+                                                        {nullptr, 5, 0},
+                                                        {"--5", Whole, 0},
+                                                        {"- 5", Whole, 0},
+                                                        {digits, 2, 12},
+                                                        {"2147483647", Whole, INT_MAX},
+                                                        {"2147483648", Whole, INT_MAX},
+                                                        {"99999999999999999999999", Whole, INT_MAX},
+                                                        {"-2147483648", Whole, INT_MIN},
+                                                        {"-99999999999999999999999", Whole, INT_MIN}};
+  for (const auto& [text, length, value] : cases)
+    EXPECT_EQ(length == Whole ? ReadLeadingInteger(text) : ReadLeadingInteger(text, length), value)
+        << (text ? text : "(null)") << " " << length;
+}
+
+TEST(ReadWhole, ReadsInPiecesOf32768TheRestLastAndFailsOnAShortSource) {
+  const std::tuple<size_t, size_t, std::vector<size_t>, size_t> cases[] = {
+      {32768, 32768, {32768}, 32768},
+      {32769, 32769, {32768, 1}, 32769},
+      {65536, 65536, {32768, 32768}, 65536},
+      {5, 5, {5}, 5},
+      {100000, 99999, {32768, 32768, 32768, 1696}, 0},
+      {100000, 10, {32768}, 0},  // a short first piece stops at once
+      {0, 0, {0}, 0}};
+  for (const auto& [count, available, reads, result] : cases) {
+    RecordingSource source{available, 0, {}};
+    Bytes buffer(count + 1);
+    EXPECT_EQ(ReadWholeWith(ReadRecorded, &source, buffer.data(), count), result) << count;
+    EXPECT_EQ(source.reads, reads) << count;
+  }
+}
+
+TEST(FileIo, RealFilesReadByteForByteAndOnlyFilesOpen) {
+  ScratchFolder folder;
+  Bytes bytes;
+  // CR LF, Ctrl-Z and every other byte value: nothing may be translated.
+  for (int i = 0; i < 300 * 256; ++i) bytes.push_back(static_cast<uint8_t>(i));
+  WriteFile(folder.File("all.bin"), bytes);
+  FileHandle file = OpenForReading(folder.File("all.bin").c_str());
+  uint64_t size = 0;
+  ASSERT_TRUE(file && MeasureFile(file.get(), &size));
+  ASSERT_EQ(size, bytes.size());
+  Bytes read(bytes.size());
+  EXPECT_EQ(ReadWhole(file.get(), read.data(), read.size()), bytes.size());
+  EXPECT_EQ(read, bytes);
+  const std::string folderPath = folder.path.string(), missing = folder.File("missing.gb");
+  for (const char* path : {folderPath.c_str(), missing.c_str(), "", static_cast<const char*>(nullptr)})
+    EXPECT_FALSE(OpenForReading(path)) << (path ? path : "(null)");
+  EXPECT_FALSE(CreateForWriting(nullptr));
+  EXPECT_FALSE(CreateForWriting(""));
+}
+
+TEST(FontPath, TheFontOfACodeLiesBesideTheProgramOrThePathIsRefused) {
+  const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
+  const char* const Refused = nullptr;
+  const std::tuple<const char*, bool, int, size_t, const char*> cases[] = {
+      {"C:\\ZK\\ZK.EXE", true, CodeBig5, PathCapacity, "C:\\ZK\\ZKFT16.FON"},
+      {"C:\\ZK\\ZK.EXE", true, CodeGb, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
+      {"C:\\ZK\\ZK.EXE", true, CodeShiftJis, PathCapacity, "C:\\ZK\\ZKJP16.FON"},
+      // A stored code out of range never indexes past the names.
+      {"C:\\ZK\\ZK.EXE", true, 3, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
+      {"C:\\ZK\\ZK.EXE", true, -4, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
+      {"/opt/zk/bin/zk", true, 57, PathCapacity, "/opt/zk/bin/ZKJT16.FON"},
+      {"C:\\a/b\\zk.exe", true, CodeShiftJis, PathCapacity, "C:\\a/b\\ZKJP16.FON"},
+      {"ZK.EXE", true, CodeShiftJis, PathCapacity, "ZKJP16.FON"},
+      {nullptr, true, CodeGb, PathCapacity, "ZKJT16.FON"},
+      {tooLong.c_str(), false, CodeGb, PathCapacity, "ZKJT16.FON"},
+      {deep.c_str(), true, CodeGb, PathCapacity, Refused},
+      {"C:\\ZK\\ZK.EXE", true, CodeGb, 12, Refused},
+      {"C:\\ZK\\ZK.EXE", true, CodeGb, 0, Refused}};
+  for (const auto& [modulePath, accepted, code, capacity, fontPath] : cases) {
+    SetModulePath("D:\\OLD\\ZK.EXE");
+    EXPECT_EQ(SetModulePath(modulePath), accepted) << code;
+    std::vector<char> path(capacity + 1, '\0');
+    EXPECT_EQ(BuildFontPath(path.data(), capacity, code), fontPath != Refused) << code;
+    EXPECT_STREQ(path.data(), fontPath ? fontPath : "") << code;
+  }
+  EXPECT_FALSE(BuildPathBesideProgram(nullptr, 10, "x"));
+}
+
+TEST(FileName, TheNameIsTheLastComponentAndTheTitleAddsTheFullPath) {
+  const std::string longPath = "C:\\" + std::string(400, 'n');
+  const std::pair<const char*, std::string> names[] = {{"C:\\TEXT\\A.GB", "A.GB"},
+                                                       {"B.BIG5", "B.BIG5"},
+                                                       {"/home/user/c.jp", "c.jp"},
+                                                       {nullptr, "c.jp"},  // a failed open keeps the last name
+                                                       {longPath.c_str(), std::string(255, 'n')}};
+  for (const auto& [path, name] : names) {
+    SetDocumentFileName(path);
+    EXPECT_EQ(Document.fileName, name) << (path ? path : "(null)");
+  }
+  const char* product = "Larkspan for Windows(32) Ver.2.5";
+  const std::tuple<size_t, const char*, std::string> titles[] = {
+      {300, "C:\\TEXT\\A.GB", "Larkspan for Windows(32) Ver.2.5 - C:\\TEXT\\A.GB"},
+      {300, nullptr, "Larkspan for Windows(32) Ver.2.5"},
+      {10, "C:\\A.GB", "Larkspan "},
+      {0, "C:\\A.GB", "unchanged"}};
+  for (const auto& [capacity, path, expected] : titles) {
+    char title[300] = "unchanged";
+    ComposeFrameTitle(title, capacity, product, path);
+    EXPECT_EQ(title, expected) << capacity;
+  }
+  ComposeFrameTitle(nullptr, 10, product, "p");
+}
+
+TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndCutToTheirBuffer) {
+  const std::tuple<const char*, size_t, Strings> cases[] = {
+      {"", 1024, {}},
+      {"   ", 1024, {}},
+      {"a.gb", 1024, {"a.gb"}},
+      {"\"C:\\My Files\\a b.gb\" c.gb", 1024, {"C:\\My Files\\a b.gb", "c.gb"}},
+      {"C:\\My Files\\a.gb", 1024, {"C:\\My", "Files\\a.gb"}},
+      {"  x.gb   y.gb\t z.gb ", 1024, {"x.gb", "y.gb", "z.gb"}},
+      // A quote inside a plain name stays; an unclosed quote runs to the end.
+      {"ab\"c d", 1024, {"ab\"c", "d"}},
+      {"\"a b", 1024, {"a b"}},
+      // Two quoted names keep their blanks; empty quotes name nothing.
+      {"\"a b\" \"c d\"", 1024, {"a b", "c d"}},
+      {"\"\" x \"\"", 1024, {"x"}},
+      {"\"a\"\"b\"", 1024, {"a", "b"}},
+      // A lone quote at the end names no file either: no box for an empty path.
+      {"x \"", 1024, {"x"}},
+      {"\"", 1024, {}},
+      {"nnnnnnnnnnnnnnnnnnnnnnnn short", 16, {"nnnnnnnnnnnnnnn", "short"}},
+      {"abc", 1, {""}}};
+  for (const auto& [line, capacity, names] : cases) EXPECT_EQ(Tokens(line, capacity), names) << line;
+  char token[4];
+  size_t cursor = 0;
+  EXPECT_FALSE(NextCommandLineToken("abc", &cursor, token, 0));
+}
+
+TEST(CommandLine, ANewInstanceGetsBothNamesQuotedOrNothing) {
+  char command[InstanceCommandCapacity];
+  ASSERT_TRUE(FormatInstanceCommand(command, sizeof command, "C:\\Program Files\\ZK\\ZK.exe", "D:\\a b.gb"));
+  EXPECT_STREQ(command, "\"C:\\Program Files\\ZK\\ZK.exe\" \"D:\\a b.gb\"");
+  // The new instance reads its own name back as one token.
+  EXPECT_EQ(Tokens(command), (Strings{"C:\\Program Files\\ZK\\ZK.exe", "D:\\a b.gb"}));
+  // Exactly full fits (10 bytes and the terminator); one byte less does not.
+  const std::string huge(4000, 'p');
+  const std::tuple<size_t, const char*, const char*> cases[] = {
+      {11, "cde", "\"ab\" \"cde\""}, {10, "cde", ""}, {InstanceCommandCapacity, huge.c_str(), ""}};
+  for (const auto& [capacity, path, expected] : cases) {
+    std::vector<char> dest(capacity, 'z');
+    EXPECT_EQ(FormatInstanceCommand(dest.data(), capacity, "ab", path), *expected != '\0') << capacity;
+    EXPECT_STREQ(dest.data(), expected);
+  }
+}
+
+TEST(Memory, BlocksRefuseEmptyAndOverflowingSizesAndKeepTheirBytesAsTheyGrow) {
+  Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
+  ASSERT_TRUE(block);
+  block[3] = 7;
+  EXPECT_FALSE(GrowBlock(block, 0));
+  EXPECT_FALSE(GrowBlock(block, static_cast<size_t>(-1) / 2));
+  EXPECT_FALSE(AllocateZeroed<uint32_t>(static_cast<size_t>(-1) / 2));
+  ASSERT_TRUE(GrowBlock(block, 8));
+  EXPECT_EQ(block[3], 7u);
+}
