@@ -32,7 +32,7 @@ int Press(int virtualKey, bool control = false) {
 }
 }  // namespace
 
-TEST(ViewGeometry, RowsAndColumnsAreWholeAndSizesKeepSixteenBits) {
+TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns) {
   // Line spacing, client size; then what the view makes of them.
   const std::tuple<int, int, int, int, int, int, int> cases[] = {
       {8, 645, 730, 645, 80, 30, 24},
@@ -42,25 +42,18 @@ TEST(ViewGeometry, RowsAndColumnsAreWholeAndSizesKeepSixteenBits) {
   for (const auto& [spacing, width, height, clientWidth, columns, rows, rowHeight] : cases) {
     Settings.lineSpacing = spacing;
     SetViewClientSize(width, height);
-    EXPECT_EQ(std::tie(ViewState.clientWidth, ViewState.visibleColumns, ViewState.visibleRows),
-              std::tie(clientWidth, columns, rows))
-        << width << "x" << height;
-    EXPECT_EQ(ViewLineHeight(), rowHeight) << spacing;
+    EXPECT_EQ(std::make_tuple(ViewState.clientWidth, ViewState.visibleColumns, ViewState.visibleRows, ViewLineHeight()),
+              std::tie(clientWidth, columns, rows, rowHeight))
+        << spacing << " " << width << "x" << height;
   }
-}
-
-TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns) {
   MakeDocument(100);
   SetViewClientSize(600, 30 * 24 + 10);
   ScrollBarPlan vertical = PlanVerticalBar(), horizontal = PlanHorizontalBar();
-  EXPECT_TRUE(vertical.shown && horizontal.shown);
-  EXPECT_EQ(vertical.maximum, 70);
-  EXPECT_EQ(horizontal.maximum, 5);
-  // A key, a request from either bar with its position, or a new view size;
-  // then the effect, the first line and the first column shown. The old last
-  // whole row is the new top, and Page Down may run past lineCount -
-  // visibleRows (the rows below are blank); Ctrl+Right pages 74 columns, held
-  // at the last 5; a view lower than one row still pages by one line.
+  EXPECT_EQ(std::make_tuple(vertical.shown, vertical.maximum, horizontal.shown, horizontal.maximum),
+            std::make_tuple(true, 70, true, 5));
+  // A key, a bar's request and position, or a view size; then the effect, first line and first column.
+  // Page Down keeps one row and may run past lineCount - visibleRows (the rows below are blank);
+  // Ctrl+Right pages 74 columns, held at the last 5; a view lower than a row pages by one line.
   enum Kind { Key, Ctrl, VBar, HBar, Size };
   constexpr int None = ScrollEffectNone, RowDown = ScrollEffectRowDown, RowUp = ScrollEffectRowUp,
                 Repaint = ScrollEffectRepaint, Moved = 1, Stayed = 0, Ignored = -1;
@@ -100,8 +93,7 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
   }
   // As many rows as lines: no vertical bar. Widened past the line, the
   // horizontal bar goes and the view returns to column 0; so without a document.
-  EXPECT_FALSE(PlanVerticalBar().shown);
-  EXPECT_EQ(PlanVerticalBar().maximum, 0);
+  EXPECT_EQ(std::make_pair(PlanVerticalBar().shown, PlanVerticalBar().maximum), std::make_pair(false, 0));
   SetViewClientSize(800, 240);
   EXPECT_FALSE(PlanHorizontalBar().shown);
   EXPECT_EQ(ViewState.firstColumn, 0);
@@ -112,15 +104,13 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
   EXPECT_EQ(ViewState.firstColumn, 0);
   RowText row = RowTextForLine(0);  // a blank row
   EXPECT_EQ(std::make_tuple(row.count, row.bytes[0], row.selected), std::make_tuple(1, uint8_t(' '), false));
-}
-
-TEST(ViewScrolling, WideThumbPositionsReachLinesPastSixteenBits) {
-  const std::tuple<int, int, int> cases[] = {
+  const std::tuple<int, int, int> thumbs[] = {
       {0x1234, 0x51234, 0x51234}, {0x1234, 0x51235, 0x1234}, {0xFFFF, -1, 0xFFFF}, {0x10005, 5, 5}};
-  for (const auto& [position16, track, line] : cases) EXPECT_EQ(WidenThumbPosition(position16, track), line) << track;
+  for (const auto& [position16, track, wideLine] : thumbs)
+    EXPECT_EQ(WidenThumbPosition(position16, track), wideLine) << track;
 }
 
-TEST(ViewPainting, OnlyRowsMeetingTheRectangleAreDrawn) {
+TEST(ViewPainting, OnlyRowsMeetingTheRectangleAreDrawnWithTheirBytesAndHighlight) {
   MakeDocument(100);
   SetViewClientSize(640, 30 * 24 + 10);
   ViewState.firstLine = 10;
@@ -135,24 +125,21 @@ TEST(ViewPainting, OnlyRowsMeetingTheRectangleAreDrawn) {
   EXPECT_LT(empty.to, empty.from);
   ViewState.firstColumn = 3;
   EXPECT_EQ(LineLeft(), -24);
-}
-
-TEST(ViewPainting, RowsShowTheirLineBytesSelectedOrBlankPastTheEnd) {
   MakeDocument(3);
   Selection.anchor = 2;
   Selection.end = 1;
   // The bytes, how many may be read (the rest of the text and the 0 after
   // it), and the highlight: none past the end, though the selection reaches it.
-  const std::tuple<int, std::string, size_t, bool> cases[] = {
+  const std::tuple<int, std::string, size_t, bool> rows[] = {
       {0, "x\n", 7, false}, {1, "x\n", 5, true}, {2, "x\n", 3, true}, {3, " ", 2, false}};
-  for (const auto& [line, bytes, readable, selected] : cases) {
+  for (const auto& [line, bytes, readable, selected] : rows) {
     RowText row = RowTextForLine(line);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(row.bytes), row.count), bytes) << line;
     EXPECT_EQ(std::tie(row.readable, row.selected), std::tie(readable, selected)) << line;
   }
 }
 
-TEST(FrameLayout, TheViewFillsTheClientBelowTheToolbarAndItsLine) {
+TEST(FrameLayout, TheViewFillsTheClientAndDialogsCentreOverTheirOwner) {
   // A frame shrunk to its caption leaves no room, never a negative size.
   const std::tuple<int, int, bool, int, int, int> cases[] = {{800, 600, true, 29, 800, 571},
                                                              {800, 600, false, 0, 800, 600},
@@ -163,14 +150,11 @@ TEST(FrameLayout, TheViewFillsTheClientBelowTheToolbarAndItsLine) {
     EXPECT_EQ(std::tie(place.x, place.y, place.width, place.height), std::make_tuple(0, y, viewWidth, viewHeight))
         << width << "x" << height;
   }
-}
-
-TEST(FrameLayout, DialogsCentreOverTheirOwnerAndStayOnTheScreen) {
   // Truncated; owner off the left edge; (10 - 200) / 2 truncating to -95;
   // pulled back inside; larger than the screen.
-  const std::tuple<int, int, int, int> cases[] = {{100, 400, 200, 200},   {100, 401, 200, 200}, {-300, 400, 200, 0},
-                                                  {-100, 10, 200, 0},     {900, 400, 200, 824}, {0, 100, 1200, 0},
-                                                  {1000, 400, 1200, -176}};
-  for (const auto& [ownerStart, ownerSize, size, start] : cases)
-    EXPECT_EQ(CentreCoordinate(ownerStart, ownerSize, size, 1024), start) << ownerStart << " " << size;
+  const std::tuple<int, int, int, int> dialogs[] = {{100, 400, 200, 200},   {100, 401, 200, 200}, {-300, 400, 200, 0},
+                                                    {-100, 10, 200, 0},     {900, 400, 200, 824}, {0, 100, 1200, 0},
+                                                    {1000, 400, 1200, -176}};
+  for (const auto& [ownerStart, ownerSize, dialogSize, start] : dialogs)
+    EXPECT_EQ(CentreCoordinate(ownerStart, ownerSize, dialogSize, 1024), start) << ownerStart << " " << dialogSize;
 }

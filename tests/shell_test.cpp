@@ -1,9 +1,13 @@
 // The small shell routines: message texts and prompts, numbers in text,
-// whole-file reads, paths beside the program, titles and command lines.
+// whole-file reads, paths beside the program, titles, command lines and the
+// stored settings.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +23,8 @@
 #include "shell/prompts.h"
 #include "shell/prompts_headless.h"
 #include "shell/read_whole.h"
+#include "shell/settings_store.h"
+#include "shell/settings_values.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -45,9 +51,36 @@ size_t ReadRecorded(void* handle, uint8_t* dest, size_t count) {
   source->position += take;
   return take;
 }
+
+// The stored file, as the profile functions would keep it.
+std::map<std::string, std::string> stored;
+
+bool ReadStored(const char* key, char* dest, size_t destSize) {
+  auto found = stored.find(key);
+  if (found == stored.end()) return false;
+  std::snprintf(dest, destSize, "%s", found->second.c_str());
+  return true;
+}
+void WriteStored(const char* key, const char* text) { stored.insert_or_assign(key, std::string(text)); }
+
+// Reads "Key=value Key=value ..." as the stored file, over settings unlike
+// any a file gives; then the settings, the code and the frame read.
+std::vector<long long> ReadBack(const std::string& file) {
+  stored.clear();
+  std::istringstream entries(file);
+  for (std::string entry; entries >> entry;)
+    stored[entry.substr(0, entry.find('='))] = entry.substr(entry.find('=') + 1);
+  Settings = SettingsRecord{33, 5, 3, 4, 0, 0, 7, 7};
+  CodeType = -1;
+  FramePlacement frame{-9, -9, -9, -9};
+  ReadStoredSettings(ReadStored, &frame, &CodeType);
+  const SettingsRecord& s = Settings;
+  return {s.charsPerLine, s.lineSpacing, s.textIndex, s.backIndex, s.textColour, s.backColour, s.showToolbar,
+          s.supportHZ,    CodeType,      frame.left,  frame.top,   frame.right,  frame.bottom};
+}
 }  // namespace
 
-TEST(ErrorMessages, ThePathFillsTheHoleAndTheTextAlwaysFits) {
+TEST(ErrorMessages, ThePathFillsTheHoleTheTextAlwaysFitsAndPromptsRecordWhatWasShown) {
   const std::string longPath(5000, 'p'), fullPath = "C:\\" + std::string(256, 'd') + ".GB";
   const std::string table = "Cann't open the convert table file: ", hint = "\nCopy the file to ZK directory please.";
   const size_t Full = ErrorTextCapacity;
@@ -80,9 +113,6 @@ TEST(ErrorMessages, ThePathFillsTheHoleAndTheTextAlwaysFits) {
   FormatErrorText(nullptr, 10, ErrorOpenFile, "x");
   FormatErrorText(untouched, 0, ErrorOpenFile, "x");
   EXPECT_STREQ(untouched, "abc");
-}
-
-TEST(HeadlessPrompts, RecordWhatWasShownAndAnswerNoUnlessToldYes) {
   ShowErrorBox(nullptr, ErrorOpenFile, "C:\\A.GB", StyleStop);
   EXPECT_FALSE(AskYesNo(nullptr, "Overwrite?", "Message"));
   SetHeadlessQuestionHandler([](const char* text) { return std::strcmp(text, "Overwrite?") == 0; });
@@ -103,30 +133,19 @@ TEST(HeadlessPrompts, RecordWhatWasShownAndAnswerNoUnlessToldYes) {
 }
 
 TEST(IntegerText, LeadingDigitsAfterBlanksAndOneSignHeldAtTheEdges) {
+  const char *Huge = "99999999999999999999999", *MinusHuge = "-99999999999999999999999";
+  const std::pair<const char*, int> plain[] = {{"40", 40}, {" 40 x", 40}, {"\t+7x", 7}, {"-5", -5}, {"abc", 0},
+                                               {"", 0},    {nullptr, 0},  {"--5", 0},   {"- 5", 0}},
+                                    edges[] = {{"2147483647", INT_MAX},  {"2147483648", INT_MAX},
+                                               {Huge, INT_MAX},          {"-2147483648", INT_MIN},
+                                               {"-2147483649", INT_MIN}, {MinusHuge, INT_MIN}};
+  for (const auto& [text, value] : plain) EXPECT_EQ(ReadLeadingInteger(text), value) << (text ? text : "(null)");
+  for (const auto& [text, value] : edges) EXPECT_EQ(ReadLeadingInteger(text), value) << text;
   const char digits[4] = {'1', '2', '3', '4'};  // no terminator
-  const size_t Whole = 0;                       // up to the terminator
-  const std::tuple<const char*, size_t, int> cases[] = {{"40", Whole, 40},
-                                                        {"  40 and then text", Whole, 40},
-                                                        {"\t+7x", Whole, 7},
-                                                        {"-5", Whole, -5},
-                                                        {"abc", Whole, 0},
-                                                        {"", Whole, 0},
-                                                        {nullptr, Whole, 0},
-                                                        {nullptr, 5, 0},
-                                                        {"--5", Whole, 0},
-                                                        {"- 5", Whole, 0},
-                                                        {digits, 2, 12},
-                                                        {"2147483647", Whole, INT_MAX},
-                                                        {"2147483648", Whole, INT_MAX},
-                                                        {"99999999999999999999999", Whole, INT_MAX},
-                                                        {"-2147483648", Whole, INT_MIN},
-                                                        {"-99999999999999999999999", Whole, INT_MIN}};
-  for (const auto& [text, length, value] : cases)
-    EXPECT_EQ(length == Whole ? ReadLeadingInteger(text) : ReadLeadingInteger(text, length), value)
-        << (text ? text : "(null)") << " " << length;
+  EXPECT_EQ(std::make_pair(ReadLeadingInteger(digits, 2), ReadLeadingInteger(nullptr, 5)), std::make_pair(12, 0));
 }
 
-TEST(ReadWhole, ReadsInPiecesOf32768TheRestLastAndFailsOnAShortSource) {
+TEST(ReadWhole, ReadsInPiecesFailsOnAShortSourceAndReadsRealFilesByteForByte) {
   const std::tuple<size_t, size_t, std::vector<size_t>, size_t> cases[] = {
       {32768, 32768, {32768}, 32768},
       {32769, 32769, {32768, 1}, 32769},
@@ -141,9 +160,6 @@ TEST(ReadWhole, ReadsInPiecesOf32768TheRestLastAndFailsOnAShortSource) {
     EXPECT_EQ(ReadWholeWith(ReadRecorded, &source, buffer.data(), count), result) << count;
     EXPECT_EQ(source.reads, reads) << count;
   }
-}
-
-TEST(FileIo, RealFilesReadByteForByteAndOnlyFilesOpen) {
   ScratchFolder folder;
   Bytes bytes;
   // CR LF, Ctrl-Z and every other byte value: nothing may be translated.
@@ -163,7 +179,7 @@ TEST(FileIo, RealFilesReadByteForByteAndOnlyFilesOpen) {
   EXPECT_FALSE(CreateForWriting(""));
 }
 
-TEST(FontPath, TheFontOfACodeLiesBesideTheProgramOrThePathIsRefused) {
+TEST(Paths, TheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsThePath) {
   const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
   const char* const Refused = nullptr;
   const std::tuple<const char*, bool, int, size_t, const char*> cases[] = {
@@ -189,18 +205,15 @@ TEST(FontPath, TheFontOfACodeLiesBesideTheProgramOrThePathIsRefused) {
     EXPECT_STREQ(path.data(), fontPath ? fontPath : "") << code;
   }
   EXPECT_FALSE(BuildPathBesideProgram(nullptr, 10, "x"));
-}
-
-TEST(FileName, TheNameIsTheLastComponentAndTheTitleAddsTheFullPath) {
   const std::string longPath = "C:\\" + std::string(400, 'n');
   const std::pair<const char*, std::string> names[] = {{"C:\\TEXT\\A.GB", "A.GB"},
                                                        {"B.BIG5", "B.BIG5"},
                                                        {"/home/user/c.jp", "c.jp"},
                                                        {nullptr, "c.jp"},  // a failed open keeps the last name
                                                        {longPath.c_str(), std::string(255, 'n')}};
-  for (const auto& [path, name] : names) {
-    SetDocumentFileName(path);
-    EXPECT_EQ(Document.fileName, name) << (path ? path : "(null)");
+  for (const auto& [filePath, lastComponent] : names) {
+    SetDocumentFileName(filePath);
+    EXPECT_EQ(Document.fileName, lastComponent) << (filePath ? filePath : "(null)");
   }
   const char* product = "Larkspan for Windows(32) Ver.2.5";
   const std::tuple<size_t, const char*, std::string> titles[] = {
@@ -208,15 +221,15 @@ TEST(FileName, TheNameIsTheLastComponentAndTheTitleAddsTheFullPath) {
       {300, nullptr, "Larkspan for Windows(32) Ver.2.5"},
       {10, "C:\\A.GB", "Larkspan "},
       {0, "C:\\A.GB", "unchanged"}};
-  for (const auto& [capacity, path, expected] : titles) {
+  for (const auto& [titleCapacity, filePath, expected] : titles) {
     char title[300] = "unchanged";
-    ComposeFrameTitle(title, capacity, product, path);
-    EXPECT_EQ(title, expected) << capacity;
+    ComposeFrameTitle(title, titleCapacity, product, filePath);
+    EXPECT_EQ(title, expected) << titleCapacity;
   }
   ComposeFrameTitle(nullptr, 10, product, "p");
 }
 
-TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndCutToTheirBuffer) {
+TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndANewInstanceGetsBothQuoted) {
   const std::tuple<const char*, size_t, Strings> cases[] = {
       {"", 1024, {}},
       {"   ", 1024, {}},
@@ -240,9 +253,6 @@ TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndCutToTheirBuffer) {
   char token[4];
   size_t cursor = 0;
   EXPECT_FALSE(NextCommandLineToken("abc", &cursor, token, 0));
-}
-
-TEST(CommandLine, ANewInstanceGetsBothNamesQuotedOrNothing) {
   char command[InstanceCommandCapacity];
   ASSERT_TRUE(FormatInstanceCommand(command, sizeof command, "C:\\Program Files\\ZK\\ZK.exe", "D:\\a b.gb"));
   EXPECT_STREQ(command, "\"C:\\Program Files\\ZK\\ZK.exe\" \"D:\\a b.gb\"");
@@ -250,22 +260,63 @@ TEST(CommandLine, ANewInstanceGetsBothNamesQuotedOrNothing) {
   EXPECT_EQ(Tokens(command), (Strings{"C:\\Program Files\\ZK\\ZK.exe", "D:\\a b.gb"}));
   // Exactly full fits (10 bytes and the terminator); one byte less does not.
   const std::string huge(4000, 'p');
-  const std::tuple<size_t, const char*, const char*> cases[] = {
+  const std::tuple<size_t, const char*, const char*> commands[] = {
       {11, "cde", "\"ab\" \"cde\""}, {10, "cde", ""}, {InstanceCommandCapacity, huge.c_str(), ""}};
-  for (const auto& [capacity, path, expected] : cases) {
-    std::vector<char> dest(capacity, 'z');
-    EXPECT_EQ(FormatInstanceCommand(dest.data(), capacity, "ab", path), *expected != '\0') << capacity;
+  for (const auto& [size, name, expected] : commands) {
+    std::vector<char> dest(size, 'z');
+    EXPECT_EQ(FormatInstanceCommand(dest.data(), size, "ab", name), *expected != '\0') << size;
     EXPECT_STREQ(dest.data(), expected);
   }
+  Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
+  EXPECT_FALSE(GrowBlock(block, 0) || GrowBlock(block, SIZE_MAX / 2) || AllocateZeroed<uint32_t>(SIZE_MAX / 2));
+  EXPECT_TRUE(block);
 }
 
-TEST(Memory, BlocksRefuseEmptyAndOverflowingSizesAndKeepTheirBytesAsTheyGrow) {
-  Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
-  ASSERT_TRUE(block);
-  block[3] = 7;
-  EXPECT_FALSE(GrowBlock(block, 0));
-  EXPECT_FALSE(GrowBlock(block, static_cast<size_t>(-1) / 2));
-  EXPECT_FALSE(AllocateZeroed<uint32_t>(static_cast<size_t>(-1) / 2));
-  ASSERT_TRUE(GrowBlock(block, 8));
-  EXPECT_EQ(block[3], 7u);
+TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
+  // Cells, spacing, text and background indexes and colours, toolbar, HZ, code, frame. "TextColor"
+  // holds the background; a width typed as a huge number is the widest, not a negative one.
+  const SettingsRecord s;
+  const std::pair<std::string, std::vector<long long>> cases[] = {
+      {"",
+       {s.charsPerLine, s.lineSpacing, s.textIndex, s.backIndex, s.textColour, s.backColour, s.showToolbar, s.supportHZ,
+        CodeGb, 0, 0, 0, 0}},
+      {"TextColor=20 BackColor=-3 CharsPerLine=8 LinePitch=0 Country=7 ToolBar=0 SupportHZ=0 Left=100 Top=10 "
+       "Right=50 Bottom=300",
+       {16, 2, 1, 15, 0x800000, 0xFFFFFF, 0, 0, CodeGb, 100, 10, 50, 300}},
+      {"CharsPerLine=1000 LinePitch=17 Country=2 TextColor=0 BackColor=14",
+       {512, 16, 14, 0, 0x00FFFF, 0, 1, 1, CodeShiftJis, 0, 0, 0, 0}},
+      {"CharsPerLine=4294967376 Country=-1 BackColor=0", {512, 8, 0, 1, 0, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}},
+      {"CharsPerLine=100cells Country=1", {100, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeBig5, 0, 0, 0, 0}}};
+  for (const auto& [file, read] : cases) EXPECT_EQ(ReadBack(file), read) << file;
+  // The sixteen colours: bit 2 red, bit 1 green, bit 0 blue, bit 3 bright;
+  // 8 is light grey.
+  auto colour = [](long long i) -> long long {
+    if (i == 8) return 0xC0C0C0;
+    long long level = (i & 8) ? 0xFF : 0x80;
+    return ((i & 4) ? level : 0) | ((i & 2) ? level << 8 : 0) | ((i & 1) ? level << 16 : 0);
+  };
+  for (int index = 0; index < 16; ++index) {
+    std::vector<long long> read =
+        ReadBack("TextColor=" + std::to_string(index) + " BackColor=" + std::to_string(15 - index));
+    EXPECT_EQ(std::make_pair(read[4], read[5]), std::make_pair(colour(15 - index), colour(index))) << index;
+  }
+  Settings = SettingsRecord{100, 4, 14, 2, 0x00FFFF, 0x008000, 0, 0};
+  FramePlacement frame{5, 6, 705, 506};
+  stored.clear();
+  WriteStoredSettings(WriteStored, CodeBig5, &frame);
+  std::string file;
+  for (const auto& [key, value] : stored) file += key + "=" + value + " ";
+  EXPECT_EQ(file,
+            "BackColor=14 Bottom=506 CharsPerLine=100 Country=1 Left=5 LinePitch=4 Right=705 SupportHZ=0 TextColor=2 "
+            "ToolBar=0 Top=6 ");
+  EXPECT_EQ(ReadBack(file),
+            (std::vector<long long>{100, 4, 14, 2, 0x00FFFF, 0x008000, 0, 0, CodeBig5, 5, 6, 705, 506}));
+  // A maximised frame leaves the stored rectangle alone.
+  WriteStored("Left", "1");
+  WriteStoredSettings(WriteStored, CodeBig5, nullptr);
+  EXPECT_EQ(stored["Left"], "1");
+  const std::pair<FramePlacement, bool> frames[] = {
+      {{10, 20, 810, 620}, true},  {{10, 20, 10, 620}, false},         {{10, 620, 810, 20}, false},
+      {{100, 10, 50, 300}, false}, {{INT_MAX, 0, INT_MIN, 10}, false}, {{0, INT_MAX, 10, INT_MIN}, false}};
+  for (const auto& [rect, usable] : frames) EXPECT_EQ(IsUsablePlacement(rect), usable) << rect.left << " " << rect.top;
 }
