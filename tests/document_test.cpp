@@ -112,8 +112,7 @@ TEST(HzDecode, EscapesVanishAndGbModeSetsBitSevenPairByPair) {
       {"~{!!\r\n", "\xA1\xA1\x8D\x8A"},  // GB mode crosses line ends
       {"~{ a", "\xA0\xE1"},
       {"~{~", "\xFE"},
-      // Escapes stand only where a pair starts: a pair's second byte may be
-      // a tilde (GB 0xFE), and the "~}" after it still ends GB mode.
+      // Escapes stand where a pair starts: a second byte may be a tilde (GB 0xFE).
       {"~{0~~}", "\xB0\xFE"},
       {"~{1!0~~}.\r\n", "\xB1\xA1\xB0\xFE.\r\n"},
       {"~{0~0!~}", "\xB0\xFE\xB0\xA1"},
@@ -362,8 +361,12 @@ TEST(RenderLine, RowsCoverTheViewOrTheLineAndEachByteTakesItsCellsInTheCurrentCo
       {CodeGb, 640, {0xB0, 0xA1, 'z'}, All, 3, "<>z", 1410},
       {CodeGb, 640, {0xB0, '\n', 'z'}, All, 3, "  z", 0},
       {CodeGb, 640, {0x95, 0xB0, 0xA1}, All, 3, "\x95<>", 1410},
-      {CodeShiftJis, 640, {0xB1, 0x88, 0x9F}, All, 3, "\xB1<>", 1418},
+      {CodeGb, 640, {0xA0, 0xFF, 0xFE, 0xA1, 0xA1, 0xA1}, All, 6, "\xA0\xFF  <>", 0},
+      {CodeShiftJis, 640, {0xB1, 0xE0, 0x40}, All, 3, "\xB1<>", 5859},
+      {CodeShiftJis, 640, {0x80, 0xA0, 0xDF, 0xFD, 0x9F, 0x40}, All, 6, "\x80\xA0\xDF\xFD<>", 5670},
+      {CodeShiftJis, 640, {0xFC, 0x40, 0x81, 0x40}, All, 4, "  <>", 0},
       {CodeBig5, 640, {0xA4, 0x40}, All, 2, "<>", 471},
+      {CodeBig5, 640, {0xA0, 0xFF, 0xFE, 0x40, 0xA1, 0x40}, All, 6, "\xA0\xFF  <>", 0},
       {CodeGb, 640, {'a', 0xB0, 0xA1}, 2, 3, "a<>", 1410},
       {CodeGb, 640, {'a', 0xB0, 0xA1}, 2, 2, "a  ", 0},
       {CodeGb, 640, ToBytes("ab"), 2, 0, "ab", 0},  // the count is always readable

@@ -126,10 +126,10 @@ TEST(ViewPainting, OnlyRowsMeetingTheRectangleAreDrawnWithTheirBytesAndHighlight
   ViewState.firstColumn = 3;
   EXPECT_EQ(LineLeft(), -24);
   MakeDocument(3);
+  EXPECT_FALSE(RowTextForLine(1).selected);
   Selection.anchor = 2;
   Selection.end = 1;
-  // The bytes, how many may be read (the rest of the text and the 0 after
-  // it), and the highlight: none past the end, though the selection reaches it.
+  // The bytes, how many may be read (up to the 0 after the text), and the highlight: none past the end.
   const std::tuple<int, std::string, size_t, bool> rows[] = {
       {0, "x\n", 7, false}, {1, "x\n", 5, true}, {2, "x\n", 3, true}, {3, " ", 2, false}};
   for (const auto& [line, bytes, readable, selected] : rows) {
