@@ -3,6 +3,7 @@
 // stored settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -145,7 +146,7 @@ TEST(IntegerText, LeadingDigitsAfterBlanksAndOneSignHeldAtTheEdges) {
   EXPECT_EQ(std::make_pair(ReadLeadingInteger(digits, 2), ReadLeadingInteger(nullptr, 5)), std::make_pair(12, 0));
 }
 
-TEST(ReadWhole, ReadsInPiecesFailsOnAShortSourceAndReadsRealFilesByteForByte) {
+TEST(ReadWhole, ReadsInPiecesFilesByteForByteAndBlocksRefuseBadSizes) {
   const std::tuple<size_t, size_t, std::vector<size_t>, size_t> cases[] = {
       {32768, 32768, {32768}, 32768},
       {32769, 32769, {32768, 1}, 32769},
@@ -177,6 +178,9 @@ TEST(ReadWhole, ReadsInPiecesFailsOnAShortSourceAndReadsRealFilesByteForByte) {
     EXPECT_FALSE(OpenForReading(path)) << (path ? path : "(null)");
   EXPECT_FALSE(CreateForWriting(nullptr));
   EXPECT_FALSE(CreateForWriting(""));
+  Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
+  EXPECT_FALSE(GrowBlock(block, 0) || GrowBlock(block, SIZE_MAX / 2) || AllocateZeroed<uint32_t>(SIZE_MAX / 2));
+  EXPECT_TRUE(block);
 }
 
 TEST(Paths, TheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsThePath) {
@@ -267,9 +271,6 @@ TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndANewInstanceGetsBothQuoted
     EXPECT_EQ(FormatInstanceCommand(dest.data(), size, "ab", name), *expected != '\0') << size;
     EXPECT_STREQ(dest.data(), expected);
   }
-  Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
-  EXPECT_FALSE(GrowBlock(block, 0) || GrowBlock(block, SIZE_MAX / 2) || AllocateZeroed<uint32_t>(SIZE_MAX / 2));
-  EXPECT_TRUE(block);
 }
 
 TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
@@ -288,8 +289,7 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
       {"CharsPerLine=4294967376 Country=-1 BackColor=0", {512, 8, 0, 1, 0, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}},
       {"CharsPerLine=100cells Country=1", {100, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeBig5, 0, 0, 0, 0}}};
   for (const auto& [file, read] : cases) EXPECT_EQ(ReadBack(file), read) << file;
-  // The sixteen colours: bit 2 red, bit 1 green, bit 0 blue, bit 3 bright;
-  // 8 is light grey.
+  // The sixteen colours: bit 2 red, bit 1 green, bit 0 blue, bit 3 bright; 8 is light grey.
   auto colour = [](long long i) -> long long {
     if (i == 8) return 0xC0C0C0;
     long long level = (i & 8) ? 0xFF : 0x80;
