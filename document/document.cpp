@@ -63,7 +63,7 @@ bool LoadDocument(WindowRef owner, const char* path) {
 }
 
 bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
-  ReleaseText();
+  ClearDocument();
   Block<uint8_t> text = n <= MaxTextLength ? AllocateZeroed<uint8_t>(n + 1) : nullptr;
   if (!text) {
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
@@ -78,6 +78,7 @@ bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
 
 bool LoadAndIndexDocument(WindowRef owner, const char* path) {
   bool loaded = LoadDocument(owner, path);
-  BuildLineIndex(owner, Document.textLength);
-  return loaded && Document.textLength > 0;
+  // A text without lines shows nothing: the title does not name it.
+  bool indexed = BuildLineIndex(owner, Document.textLength);
+  return loaded && indexed && Document.lineCount > 0;
 }

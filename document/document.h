@@ -36,13 +36,13 @@ bool LoadDocument(WindowRef owner, const char* path);
 
 // The byte logic of opening a file: LoadDocument, then BuildLineIndex over
 // what was read. True when the title should name the path (the load worked
-// and the file was not empty).
+// and the text has lines to show).
 bool LoadAndIndexDocument(WindowRef owner, const char* path);
 
 // Releases the text and the line index: no document.
 void ClearDocument();
 
 // Makes a copy of bytes[0..n) the text, as if read from a file (no HZ
-// decoding, no line index). On an allocation failure shows message 5, leaves
+// decoding, no line index: the old one is gone). On an allocation failure shows message 5, leaves
 // an empty text and returns false.
 bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n);
