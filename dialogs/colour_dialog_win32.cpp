@@ -46,8 +46,8 @@ int32_t DrawSwatch(HWND, UINT, WPARAM, LPARAM lParam) {
 
 int32_t PickColour(HWND dialog, WPARAM wParam, WPARAM, LPARAM) {
   PickSwatch(LOWORD(wParam));
-  // The buttons draw again: the frame moves to the new choice.
-  InvalidateRect(dialog, nullptr, FALSE);
+  // Every button draws again, so the frame leaves the old choice for the new.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   return 0;
 }
 

@@ -36,7 +36,7 @@ int GlyphTop() {
 bool AllocateLineBitmap(WindowRef view, int clientWidth) {
   LineBitmap.bits.reset();
   LineBitmap.bytesPerRow = ComputeBytesPerRow(clientWidth, ClampCharsPerLine(Settings.charsPerLine));
-  LineBitmap.lineHeight = GlyphRows + ClampLineSpacing(Settings.lineSpacing);
+  LineBitmap.lineHeight = GlyphRows + DrawnLineSpacing(Settings.lineSpacing);
   LineBitmap.bits = AllocateZeroed<uint8_t>(static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
   if (!LineBitmap.bits) {
     ShowErrorBox(view, ErrorAllocMemory, nullptr, StylePlain);

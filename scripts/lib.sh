@@ -36,6 +36,12 @@ zk_wine_env() {
   WINEPREFIX=$(mktemp -d /tmp/zk-wine.XXXXXX)
 }
 
+# With no window manager on the private X server, a window Wine leaves to
+# one waits two seconds for it at every hide: Wine places them itself.
+zk_wine_unmanaged() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+}
+
 zk_wine_cleanup() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1 || true

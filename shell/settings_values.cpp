@@ -19,6 +19,8 @@ int ClampLineSpacing(int value) {
   return value;
 }
 
+int DrawnLineSpacing(int value) { return value < 0 ? 0 : value > MaxLineSpacing ? MaxLineSpacing : value; }
+
 int ClampColourIndex(int value) {
   if (value > 15) return 15;
   if (value < 0) return 1;

@@ -26,6 +26,9 @@ constexpr int MaxLineSpacing = 16;
 
 int ClampCharsPerLine(int value);
 int ClampLineSpacing(int value);
+// The spacing a line is drawn with: the line width dialog also gives 0 and
+// 1, which hold until the program ends (the settings file reads them as 2).
+int DrawnLineSpacing(int value);
 // Above 15 becomes 15, below 0 becomes 1.
 int ClampColourIndex(int value);
 // A stored code outside 0..2 becomes GB.

@@ -16,7 +16,7 @@ int PageStep(int visible) { return visible > 1 ? visible - 1 : 1; }
 int CharsPerLine() { return ClampCharsPerLine(Settings.charsPerLine); }
 }  // namespace
 
-int ViewLineHeight() { return 16 + ClampLineSpacing(Settings.lineSpacing); }
+int ViewLineHeight() { return 16 + DrawnLineSpacing(Settings.lineSpacing); }
 
 void SetViewClientSize(int width, int height) {
   ViewState.clientWidth = width & 0xFFFF;

@@ -168,8 +168,10 @@ COLORREF ViewPixel(int x, int y) {
 }
 
 std::string WindowText(HWND window) {
+  // The text as the window keeps it (and its caption shows it), asked of
+  // no window procedure.
   wchar_t text[1024] = L"";
-  GetWindowTextW(window, text, 1024);
+  InternalGetWindowText(window, text, 1024);
   return Utf8FromWide(text);
 }
 
