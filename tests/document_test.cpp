@@ -345,7 +345,7 @@ TEST(RenderLine, RowsCoverTheViewOrTheLineAndEachByteTakesItsCellsInTheCurrentCo
                                               {1000, 16, 128}, {0, 16, 18},   {-50, 16, 18},   {-100, -100, 2}};
   for (const auto& [clientWidth, charsPerLine, bytesPerRow] : widths)
     EXPECT_EQ(ComputeBytesPerRow(clientWidth, charsPerLine), bytesPerRow) << clientWidth << " " << charsPerLine;
-  const std::tuple<int, int, int> spacings[] = {{3, 19, 1}, {0, 18, 1}, {40, 32, 8}, {8, 24, 4}};
+  const std::tuple<int, int, int> spacings[] = {{3, 19, 1}, {0, 16, 0}, {40, 32, 8}, {8, 24, 4}};
   for (const auto& [spacing, lineHeight, glyphTop] : spacings) {
     Settings.lineSpacing = spacing;
     ASSERT_TRUE(AllocateLineBitmap(nullptr, 640));

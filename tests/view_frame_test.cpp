@@ -37,7 +37,8 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
   const std::tuple<int, int, int, int, int, int, int> cases[] = {
       {8, 645, 730, 645, 80, 30, 24},
       {16, 0x10000 + 100, 64, 100, 12, 2, 32},
-      {0, 640, 36, 640, 80, 2, 18},  // spacing read back as 2
+      {0, 640, 36, 640, 80, 2, 16},  // the dialog's 0 is drawn as set
+      {-4, 640, 36, 640, 80, 2, 16},
       {8, 640, 10, 640, 80, 0, 24}};
   for (const auto& [spacing, width, height, clientWidth, columns, rows, rowHeight] : cases) {
     Settings.lineSpacing = spacing;

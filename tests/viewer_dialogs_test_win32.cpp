@@ -146,7 +146,7 @@ TEST_F(Viewer, TheColourDialogRepaintsInTheChosenColoursAndCancelPutsThemBack) {
     Click(dialog, IDOK);
   });
   Send(WM_COMMAND, ZK_CMD_COLOUR);
-  EXPECT_TRUE(CellShowsIn(0, 0, 0, Narrow('A'), ColourPalette[14], ColourPalette[4]));
+  EXPECT_TRUE(WaitFor([] { return CellShowsIn(0, 0, 0, Narrow('A'), ColourPalette[14], ColourPalette[4]); }, 5000));
   // The class background, a handle stored whole, erases in the new colour.
   LOGBRUSH brush{};
   GetObjectA(reinterpret_cast<HBRUSH>(GetClassLongPtrA(ViewWindow, GCLP_HBRBACKGROUND)), sizeof brush, &brush);
