@@ -1,9 +1,13 @@
-// The fonts and tables the build made, read through the core's own loader
-// and lookups and checked against Unifont and iconv; and zk render, run as a
-// user runs it, read back with libpng.
+// The zk command run as a user runs it, from a shell; the fonts and tables
+// the build made, read through the core's own loader and lookups and checked
+// against Unifont and iconv; and pictures that zk render draws, read back
+// with libpng.
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <png.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +23,67 @@
 #include "tests/test_support.h"
 
 namespace {
+// Second bytes 0xFE, a tilde in HZ, before ASCII, line ends and other
+// characters.
+const char* const FeTrails = "\xB0\xFE.\r\n\xB1\xA1\xB2\xFE\xB0\xA1x~\xF7\xFE\r\n";
+
+// A folder holding a copy of zk, with GBBIG5.TBL beside it (every cell
+// 0xA4 0x40) and the files the commands read.
+struct ZkTest : ::testing::Test {
+  ScratchFolder folder;
+  void SetUp() override {
+    std::filesystem::copy_file(ZK_PROGRAM, folder.File("zk"));
+    std::string table;
+    for (size_t cell = 0; cell < 94 * 94; ++cell) table += "\xA4@";
+    const std::pair<const char*, std::string> files[] = {{"GBBIG5.TBL", table},
+                                                         {"a.big5", "ab\r\ncd\xA4@"},
+                                                         {"long.txt", std::string(1024, 'x')},
+                                                         {"a.hz", "~{!!\r\n"},
+                                                         {"b.hz", "x~{!!~}y\r\n\x1Ahidden"},
+                                                         {"empty", ""},
+                                                         {"a.gb", "x\xB0\xA1\r\n"},
+                                                         {"fe.gb", FeTrails},
+                                                         {"new.gb", "new"},
+                                                         {"old.hz", "old text"},
+                                                         {"old2.hz", "old text"},
+                                                         {"three.gb", "a\r\n\xB0\xA1\r\nc\r\n"},
+                                                         {"big.gb", std::string(3000000, 'a')}};
+    for (const auto& [name, text] : files) WriteFile(folder.File(name), ToBytes(text));
+    for (const char* name : {"all", "two", "full"}) std::filesystem::create_directory(folder.File(name));
+    std::filesystem::create_symlink("/dev/full", folder.File("full/GBTBL.GB"));
+  }
+
+  // `text` with every "<dir>" replaced by the folder.
+  std::string At(std::string text) const {
+    for (size_t at; (at = text.find("<dir>")) != std::string::npos;) text.replace(at, 5, folder.path.string());
+    return text;
+  }
+
+  // Runs a shell command in the folder, where "zk" is the copy, with
+  // standard error joined to the output; standard input is a terminal on
+  // which `answer` is typed, or else /dev/null.
+  CommandRun Run(const std::string& command, const char* answer = nullptr) const {
+    std::string line = At("(cd '<dir>' && PATH='<dir>':\"$PATH\" && " + command + ")");
+    if (answer == nullptr) return RunCommand(line + " </dev/null 2>&1");
+    // The answer waits in the terminal until zk reads it.
+    CommandRun run{-1, ""};
+    int terminal = -1;
+    pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+      execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (child < 0 || write(terminal, answer, std::strlen(answer)) < 0) return run;
+    char buffer[512];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) run.output.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+  }
+};
+
 std::string DataFile(const std::string& name) { return std::string(ZK_DATA_DIR) + "/" + name; }
 
 // Unifont's bitmap of `c`: 16 bytes for a narrow glyph, 32 for a wide one,
@@ -98,7 +163,131 @@ int TableCell(TableId table, int code) {
 }
 
 constexpr int GbQuestion = 0xA3BF, Big5Question = 0xA148, SjisQuestion = 0x8148;
+
+using Colour = std::array<uint8_t, 3>;
+const Colour White{255, 255, 255}, DarkBlue{0, 0, 128}, Cyan{0, 255, 255}, DarkRed{128, 0, 0};
+
+struct Picture {
+  int width = 0, height = 0;
+  Bytes rgb;  // three bytes a pixel, rows top first
+  Colour At(int x, int y) const {
+    size_t at = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x));
+    return Colour{rgb[at], rgb[at + 1], rgb[at + 2]};
+  }
+};
+
+Picture ReadPicture(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  Bytes rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  return Picture{static_cast<int>(image.width), static_cast<int>(image.height), std::move(rgb)};
+}
 }  // namespace
+
+TEST_F(ZkTest, CommandsDoWhatTheySayAndFailWithTheSystemMessages) {
+  struct Step {
+    std::string command;
+    int status;
+    const char* output;            // null: not checked; "<dir>" stands for the folder
+    bool partial = false;          // the output holds it somewhere
+    const char* answer = nullptr;  // typed on a terminal
+  };
+  // The superuser writes anywhere: zk runs as an ordinary user, to meet a
+  // folder's protection as a user would.
+  const std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const Step steps[] = {
+      // info and cat: the code, length and display lines of a file, and its
+      // text as the viewer holds it (HZ decoded, ending at a Ctrl-Z).
+      {"zk info a.big5", 0, "code: Big5\nbytes: 8\nlines: 2\n"},
+      {"zk info --width 8 long.txt", 0, "code: GB\nbytes: 1024\nlines: 64\n"},
+      {"zk info --width 1000 long.txt", 0, "code: GB\nbytes: 1024\nlines: 2\n"},
+      {"zk info long.txt", 0, "code: GB\nbytes: 1024\nlines: 13\n"},
+      {"zk info a.hz", 0, "code: Shift JIS\nbytes: 4\nlines: 1\n"},
+      {"zk info --no-hz a.hz", 0, "code: GB\nbytes: 6\nlines: 1\n"},
+      {"zk info empty", 0, "code: GB\nbytes: 0\nlines: 0\n"},
+      {"zk cat b.hz", 0, "x\xA1\xA1y\r\n"},
+      {"zk cat --no-hz b.hz", 0, "x~{!!~}y\r\n"},
+      {"zk cat empty", 0, ""},
+      {"zk info missing", 1, "Can not open the file : missing\n"},
+      {"zk cat missing", 1, "Can not open the file : missing\n"},
+      // convert: quietly, through the table beside the program; HZ needs
+      // none, and what zk writes in HZ zk reads back.
+      {"zk convert --big5 a.gb a.b5 && cat a.b5", 0, "x\xA4@\r\n"},
+      {"zk convert --hz fe.gb fe.hz && zk cat fe.hz", 0, FeTrails},
+      {"zk convert --sjis --to-gb a.gb s.gb", 1,
+       "Cann't open the convert table file: <dir>/SJISGB.TBL\nCopy the file to ZK directory please.\n"},
+      {"test -e s.gb", 1, ""},
+      {"zk convert --big5 missing s.b5", 1, "Cann't open the convert source file: missing\n"},
+      {"zk convert --big5 a.gb a.gb", 1, "The target file name is same as source file name, cann't convert!\n"},
+      {"zk convert --big5 a.gb no-folder/a.b5", 1, "Cann't create the convert target file: no-folder/a.b5\n"},
+      {"zk convert --big5 --force big.gb /dev/full", 1, "Cann't write the convert target file: /dev/full\n"},
+      {"mkdir locked && chmod a-w locked && " + user + "zk convert --hz a.gb locked/a.hz", 1,
+       "Cann't create the convert target file: locked/a.hz\n", true},
+      {"ls -A locked", 0, ""},
+      // An existing target: refused with the question where no one can
+      // answer it, asked on a terminal, replaced with --force.
+      {"zk convert --hz new.gb old.hz", 1, "File old.hz is existed, Overwrite it ?\n"},
+      {"zk convert --hz new.gb old.hz", 1, "File old.hz is existed, Overwrite it ? (y/n) ", true, "n\n"},
+      {"cat old.hz", 0, "old text"},
+      {"zk convert --hz new.gb old.hz", 0, "(y/n) ", true, "y\n"},
+      {"cat old.hz", 0, "new"},
+      {"zk convert --hz --force new.gb old2.hz && cat old2.hz", 0, "new"},
+      // tables: all three or the named ones, replacing what is there.
+      {"zk tables all && wc -c <all/GBTBL.GB && wc -c <all/BIG5TBL.BG5 && wc -c <all/SJISTBL.JP", 0,
+       "19740\n31584\n23880\n"},
+      {"zk tables --sjis --gb two/ && wc -c <two/GBTBL.GB && wc -c <two/SJISTBL.JP", 0, "19740\n23880\n"},
+      {"test -e two/BIG5TBL.BG5", 1, ""},
+      {"zk tables --big5 missing", 1, "Can not create the file : missing/BIG5TBL.BG5\n"},
+      {"zk tables full", 1, "Can not write the file: full/GBTBL.GB\n"},
+      // render, with the fonts beside it: no first line 2, no file, no folder for the picture.
+      {"'" ZK_PROGRAM "' render --first 2 a.gb -o out", 1, nullptr},
+      {"'" ZK_PROGRAM "' render missing -o out", 1, nullptr},
+      {"'" ZK_PROGRAM "' render a.gb -o no/such/folder.png", 1, nullptr},
+      {"test -e out", 1, ""},
+      // Help.
+      {"zk --help", 0, " info ", true},
+      {"zk --help", 0, " cat ", true},
+      {"zk info --help", 0, "--width N", true},
+      {"zk cat --help", 0, "Ctrl-Z", true},
+      {"zk convert --help", 0, "--to-gb", true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.command);
+    CommandRun run = Run(step.command, step.answer);
+    EXPECT_EQ(run.status, step.status);
+    if (step.output == nullptr) continue;
+    if (step.partial)
+      EXPECT_NE(run.output.find(At(step.output)), std::string::npos) << run.output;
+    else
+      EXPECT_EQ(run.output, At(step.output));
+  }
+  // Words that do not fit.
+  for (const char* words :
+       {"", "frobnicate x", "info --bogus x", "info", "info a b", "render a.gb", "render --code utf8 a.gb -o out",
+        "render --colours 16,1 a.gb -o out", "render --colours 15 a.gb -o out", "render --first 0 a.gb -o out",
+        "info --width 99999999999999999999 long.txt", "convert a b", "convert --big5 --hz a b", "convert --big5 a",
+        "convert --big5 a b c", "convert --gb a b", "tables", "tables --hz x"})
+    EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
+}
+
+TEST_F(ZkTest, NoConversionEverChangesItsSource) {
+  const std::string text("~a\xB0\xA1\xA4@\x88\x9F\x1A\r\n\xB0");
+  WriteFile(folder.File("s"), ToBytes(text));
+  WriteFile(folder.File("SJISGB.TBL"), Bytes(2 * 43 * 189, 0xA1));
+  WriteFile(folder.File("GBSJIS.TBL"), Bytes(17672, 0xA1));
+  WriteFile(folder.File("BIG5GB.TBL"), Bytes(10, 0xA1));  // short: read as far as it reaches
+  // In each mode: success, a refused overwrite, a full disk and the same
+  // name twice; the exit status of each.
+  CommandRun run =
+      Run("for m in --big5 '--big5 --to-gb' --sjis '--sjis --to-gb' --hz '--hz --to-gb'; do rm -f t; "
+          "for a in 's t' 's t' '--force s /dev/full' '--force s s'; do zk convert $m $a >/dev/null 2>&1; printf $?; "
+          "done; done");
+  EXPECT_EQ(run.output, "011101110111011101110111");
+  EXPECT_EQ(ReadFile(folder.File("s")), ToBytes(text));
+}
 
 TEST(BuiltFonts, KnownCharactersAreUnifontsGlyphsAndBoxesJoin) {
   enum Shape { AsIs, Centred, Stretched };  // a narrow Unifont glyph in a wide cell
@@ -191,7 +380,7 @@ TEST(BuiltFonts, EveryVisibleCharacterHasInkAndNothingElseHas) {
   }
 }
 
-TEST(BuiltTables, AreWholeAndMapCharactersByUnicodeAndTheirVariants) {
+TEST(BuiltTables, AreWholeAndMapCharactersByUnicodeAndTheirVariantsAndBack) {
   const std::pair<const char*, size_t> files[] = {
       {"ZKJT16.FON", 265792}, {"ZKFT16.FON", 451232}, {"ZKJP16.FON", 270208}, {"GBBIG5.TBL", 17672},
       {"BIG5GB.TBL", 29516},  {"GBSJIS.TBL", 17672},  {"SJISGB.TBL", 16254}};
@@ -240,9 +429,7 @@ TEST(BuiltTables, AreWholeAndMapCharactersByUnicodeAndTheirVariants) {
       EXPECT_EQ(TableCell(static_cast<TableId>(c.table ^ 1), c.expected), c.source) << std::hex << c.source;
     }
   }
-}
-
-TEST(BuiltTables, GbHanziComeBackFromBig5) {
+  // GB hanzi come back from Big5.
   int hanzi = 0, expressible = 0, returned = 0;
   for (int code : Codes({{0xB0, 0xF7}}, {{0xA1, 0xFE}})) {
     if (Decode("GB2312", code) == 0) continue;
@@ -258,39 +445,7 @@ TEST(BuiltTables, GbHanziComeBackFromBig5) {
   EXPECT_GE(returned, 0.995 * expressible);
 }
 
-namespace {
-using Colour = std::array<uint8_t, 3>;
-const Colour White{255, 255, 255}, DarkBlue{0, 0, 128}, Cyan{0, 255, 255}, DarkRed{128, 0, 0};
-
-struct Picture {
-  int width = 0, height = 0;
-  Bytes rgb;  // three bytes a pixel, rows top first
-  Colour At(int x, int y) const {
-    size_t at = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x));
-    return Colour{rgb[at], rgb[at + 1], rgb[at + 2]};
-  }
-};
-
-Picture ReadPicture(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  Bytes rgb(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
-  return Picture{static_cast<int>(image.width), static_cast<int>(image.height), std::move(rgb)};
-}
-
-// zk render with `arguments` in `folder`; its exit status.
-int Render(const ScratchFolder& folder, const std::string& arguments) {
-  return RunCommand("cd '" + folder.path.string() + "' && " ZK_PROGRAM " render " + arguments + " >/dev/null 2>&1")
-      .status;
-}
-}  // namespace
-
-TEST(ZkRender, DrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
-  ScratchFolder folder;
-  WriteFile(folder.File("in"), Bytes{'a', '\r', '\n', 0xB0, 0xA1, '\r', '\n', 'c', '\r', '\n'});
+TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
   const std::string samples = "'" ZK_SAMPLES_DIR "/";
   const struct {
     std::string arguments;
@@ -306,16 +461,17 @@ TEST(ZkRender, DrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
       {samples + "big5.txt' -o out", 8 * 82, 0, 3, 4, 0x7BC4, false, White, DarkBlue},  // 範
       {samples + "sjis.txt' -o out", 8 * 82, 0, 3, 4, 0x30B5, true, White, DarkBlue},   // サ
       {samples + "hz.txt' -o out", 8 * 82, 0, 3, 4, 0x793A, false, White, DarkBlue},
-      {"--first 2 --rows 1 --width 100 --spacing 2 --colours 11,4 in -o out", 8 * 102, 18, 0, 1, 0x554A, false, Cyan,
-       DarkRed},  // 啊
+      {"--first 2 --rows 1 --width 100 --spacing 2 --colours 11,4 three.gb -o out", 8 * 102, 18, 0, 1, 0x554A, false,
+       Cyan, DarkRed},  // 啊
       // The same bytes read as Big5 are another character.
-      {"--code big5 --first 2 --rows 1 in -o out", 8 * 82, 24, 0, 4, Decode("BIG5", 0xB0A1), false, White, DarkBlue},
+      {"--code big5 --first 2 --rows 1 three.gb -o out", 8 * 82, 24, 0, 4, Decode("BIG5", 0xB0A1), false, White,
+       DarkBlue},
       // Rows past the end are not asked for: all three lines.
-      {"--rows 50 in -o out", 8 * 82, 3 * 24, 0, 4, 'a', false, White, DarkBlue},
+      {"--rows 50 three.gb -o out", 8 * 82, 3 * 24, 0, 4, 'a', false, White, DarkBlue},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
-    ASSERT_EQ(Render(folder, c.arguments), 0);
+    ASSERT_EQ(Run("'" ZK_PROGRAM "' render " + c.arguments).status, 0);
     Picture picture = ReadPicture(folder.File("out"));
     EXPECT_EQ(picture.width, c.width);
     EXPECT_EQ(picture.height, c.height ? c.height : std::max(24, picture.height / 24 * 24));
@@ -331,22 +487,4 @@ TEST(ZkRender, DrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
     }
     for (int x = 0; x < picture.width; ++x) ASSERT_EQ(picture.At(x, 0), c.back);
   }
-}
-
-TEST(ZkRender, RefusesWhatItCannotDraw) {
-  ScratchFolder folder;
-  WriteFile(folder.File("in"), ToBytes("abc\r\n"));
-  // "in" alone names no picture.
-  const std::pair<const char*, int> cases[] = {
-      {"in", 2},
-      {"--code utf8 in -o out", 2},
-      {"--colours 16,1 in -o out", 2},
-      {"--colours 15 in -o out", 2},
-      {"--first 0 in -o out", 2},
-      {"--first 2 in -o out", 1},
-      {"missing -o out", 1},
-      {"in -o no/such/folder.png", 1},
-  };
-  for (const auto& [arguments, status] : cases) EXPECT_EQ(Render(folder, arguments), status) << arguments;
-  EXPECT_FALSE(std::filesystem::exists(folder.File("out")));
 }
