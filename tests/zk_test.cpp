@@ -1,0 +1,490 @@
+// The zk command run as a user runs it, from a shell; the fonts and tables
+// the build made, read through the core's own loader and lookups and checked
+// against Unifont and iconv; and pictures that zk render draws, read back
+// with libpng.
+#include <gtest/gtest.h>
+#include <iconv.h>
+#include <png.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "document/document.h"
+#include "document/glyph_font.h"
+#include "shell/font_path.h"
+#include "tests/test_support.h"
+
+namespace {
+// Second bytes 0xFE, a tilde in HZ, before ASCII, line ends and other
+// characters.
+const char* const FeTrails = "\xB0\xFE.\r\n\xB1\xA1\xB2\xFE\xB0\xA1x~\xF7\xFE\r\n";
+
+// A folder holding a copy of zk, with GBBIG5.TBL beside it (every cell
+// 0xA4 0x40) and the files the commands read.
+struct ZkTest : ::testing::Test {
+  ScratchFolder folder;
+  void SetUp() override {
+    std::filesystem::copy_file(ZK_PROGRAM, folder.File("zk"));
+    std::string table;
+    for (size_t cell = 0; cell < 94 * 94; ++cell) table += "\xA4@";
+    const std::pair<const char*, std::string> files[] = {{"GBBIG5.TBL", table},
+                                                         {"a.big5", "ab\r\ncd\xA4@"},
+                                                         {"long.txt", std::string(1024, 'x')},
+                                                         {"a.hz", "~{!!\r\n"},
+                                                         {"b.hz", "x~{!!~}y\r\n\x1Ahidden"},
+                                                         {"empty", ""},
+                                                         {"a.gb", "x\xB0\xA1\r\n"},
+                                                         {"fe.gb", FeTrails},
+                                                         {"new.gb", "new"},
+                                                         {"old.hz", "old text"},
+                                                         {"old2.hz", "old text"},
+                                                         {"three.gb", "a\r\n\xB0\xA1\r\nc\r\n"},
+                                                         {"big.gb", std::string(3000000, 'a')}};
+    for (const auto& [name, text] : files) WriteFile(folder.File(name), ToBytes(text));
+    for (const char* name : {"all", "two", "full"}) std::filesystem::create_directory(folder.File(name));
+    std::filesystem::create_symlink("/dev/full", folder.File("full/GBTBL.GB"));
+  }
+
+  // `text` with every "<dir>" replaced by the folder.
+  std::string At(std::string text) const {
+    for (size_t at; (at = text.find("<dir>")) != std::string::npos;) text.replace(at, 5, folder.path.string());
+    return text;
+  }
+
+  // Runs a shell command in the folder, where "zk" is the copy, with
+  // standard error joined to the output; standard input is a terminal on
+  // which `answer` is typed, or else /dev/null.
+  CommandRun Run(const std::string& command, const char* answer = nullptr) const {
+    std::string line = At("(cd '<dir>' && PATH='<dir>':\"$PATH\" && " + command + ")");
+    if (answer == nullptr) return RunCommand(line + " </dev/null 2>&1");
+    // The answer waits in the terminal until zk reads it.
+    CommandRun run{-1, ""};
+    int terminal = -1;
+    pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+      execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (child < 0 || write(terminal, answer, std::strlen(answer)) < 0) return run;
+    char buffer[512];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) run.output.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+  }
+};
+
+std::string DataFile(const std::string& name) { return std::string(ZK_DATA_DIR) + "/" + name; }
+
+// Unifont's bitmap of `c`: 16 bytes for a narrow glyph, 32 for a wide one,
+// none when the file has none.
+Bytes UnifontBitmap(char32_t c, bool japanese = false) {
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "%04X:", static_cast<unsigned>(c));
+  std::ifstream in(std::string(ZK_UNIFONT_DIR) + (japanese ? "/unifont_jp.hex" : "/unifont.hex"));
+  Bytes bitmap;
+  for (std::string line; bitmap.empty() && std::getline(in, line);) {
+    for (size_t at = std::strlen(prefix); line.starts_with(prefix) && at + 1 < line.size(); at += 2)
+      bitmap.push_back(static_cast<uint8_t>(std::stoi(line.substr(at, 2), nullptr, 16)));
+  }
+  return bitmap;
+}
+
+// The character that one or two bytes (`code`, the first in its high byte
+// when there are two) are in an iconv character set, or 0.
+char32_t Decode(const char* charset, int code) {
+  iconv_t converter = iconv_open("WCHAR_T", charset);
+  if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
+  char in[2] = {static_cast<char>(code >> 8), static_cast<char>(code)};
+  wchar_t out[4];
+  char *inAt = code > 0xFF ? in : in + 1, *outAt = reinterpret_cast<char*>(out);
+  size_t inLeft = code > 0xFF ? 2 : 1, outLeft = sizeof out;
+  bool one = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1) && inLeft == 0 &&
+             outLeft == sizeof out - sizeof(wchar_t);
+  iconv_close(converter);
+  return one ? static_cast<char32_t>(out[0]) : 0;
+}
+
+// The glyph of a character of `code` in its built font, loaded from beside
+// the programs as the viewer loads it; a code above 0xFF is two bytes.
+Bytes BuiltGlyph(int code, int character) {
+  SetModulePath(DataFile("zk").c_str());
+  if (CodeType != code || GlyphFont.size == 0) {
+    CodeType = code;
+    EXPECT_TRUE(LoadCodeFont(nullptr));
+  }
+  uint8_t lead = static_cast<uint8_t>(character >> 8), trail = static_cast<uint8_t>(character);
+  const uint8_t* glyph = character <= 0xFF  ? SingleByteGlyph(trail)
+                         : code == CodeGb   ? GbGlyph(lead, trail)
+                         : code == CodeBig5 ? Big5Glyph(lead, trail)
+                                            : SjisGlyph(lead, trail);
+  size_t size = character <= 0xFF ? 16 : 32;
+  return glyph ? Bytes(glyph, glyph + size) : Bytes(size, 0);
+}
+
+bool IsBlank(const Bytes& glyph) { return glyph == Bytes(glyph.size(), 0); }
+
+// The character codes of lead bytes `leads` and trail bytes `trails`.
+std::vector<int> Codes(std::vector<std::pair<int, int>> leads, std::vector<std::pair<int, int>> trails) {
+  std::vector<int> codes;
+  for (auto [firstLead, lastLead] : leads) {
+    for (int lead = firstLead; lead <= lastLead; ++lead) {
+      for (auto [firstTrail, lastTrail] : trails) {
+        for (int trail = firstTrail; trail <= lastTrail; ++trail) codes.push_back(lead << 8 | trail);
+      }
+    }
+  }
+  return codes;
+}
+
+enum TableId { GbToBig5, Big5ToGb, GbToSjis, SjisToGb };
+
+// The cell that a table holds for a source character, read with the layout
+// the converters use; -1 outside the file.
+int TableCell(TableId table, int code) {
+  static const Bytes cells[4] = {ReadFile(DataFile("GBBIG5.TBL")), ReadFile(DataFile("BIG5GB.TBL")),
+                                 ReadFile(DataFile("GBSJIS.TBL")), ReadFile(DataFile("SJISGB.TBL"))};
+  int lead = code >> 8, trail = code & 0xFF;
+  long index = 94L * (lead - 0xA1) + (trail - 0xA1);
+  if (table == Big5ToGb) index = 157L * (lead - 0xA1) + (trail <= 0x7E ? trail - 0x40 : trail - 0x62);
+  if (table == SjisToGb) index = 189L * (lead < 0xA0 ? lead - 0x81 : lead - 0xC1) + (trail - 0x40);
+  if (index < 0 || static_cast<size_t>(2 * index + 1) >= cells[table].size()) return -1;
+  return cells[table][2 * index] << 8 | cells[table][2 * index + 1];
+}
+
+constexpr int GbQuestion = 0xA3BF, Big5Question = 0xA148, SjisQuestion = 0x8148;
+
+using Colour = std::array<uint8_t, 3>;
+const Colour White{255, 255, 255}, DarkBlue{0, 0, 128}, Cyan{0, 255, 255}, DarkRed{128, 0, 0};
+
+struct Picture {
+  int width = 0, height = 0;
+  Bytes rgb;  // three bytes a pixel, rows top first
+  Colour At(int x, int y) const {
+    size_t at = 3 * (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x));
+    return Colour{rgb[at], rgb[at + 1], rgb[at + 2]};
+  }
+};
+
+Picture ReadPicture(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  Bytes rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  return Picture{static_cast<int>(image.width), static_cast<int>(image.height), std::move(rgb)};
+}
+}  // namespace
+
+TEST_F(ZkTest, CommandsDoWhatTheySayAndFailWithTheSystemMessages) {
+  struct Step {
+    std::string command;
+    int status;
+    const char* output;            // null: not checked; "<dir>" stands for the folder
+    bool partial = false;          // the output holds it somewhere
+    const char* answer = nullptr;  // typed on a terminal
+  };
+  // The superuser writes anywhere: zk runs as an ordinary user, to meet a
+  // folder's protection as a user would.
+  const std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const Step steps[] = {
+      // info and cat: the code, length and display lines of a file, and its
+      // text as the viewer holds it (HZ decoded, ending at a Ctrl-Z).
+      {"zk info a.big5", 0, "code: Big5\nbytes: 8\nlines: 2\n"},
+      {"zk info --width 8 long.txt", 0, "code: GB\nbytes: 1024\nlines: 64\n"},
+      {"zk info --width 1000 long.txt", 0, "code: GB\nbytes: 1024\nlines: 2\n"},
+      {"zk info long.txt", 0, "code: GB\nbytes: 1024\nlines: 13\n"},
+      {"zk info a.hz", 0, "code: Shift JIS\nbytes: 4\nlines: 1\n"},
+      {"zk info --no-hz a.hz", 0, "code: GB\nbytes: 6\nlines: 1\n"},
+      {"zk info empty", 0, "code: GB\nbytes: 0\nlines: 0\n"},
+      {"zk cat b.hz", 0, "x\xA1\xA1y\r\n"},
+      {"zk cat --no-hz b.hz", 0, "x~{!!~}y\r\n"},
+      {"zk cat empty", 0, ""},
+      {"zk info missing", 1, "Can not open the file : missing\n"},
+      {"zk cat missing", 1, "Can not open the file : missing\n"},
+      // convert: quietly, through the table beside the program; HZ needs
+      // none, and what zk writes in HZ zk reads back.
+      {"zk convert --big5 a.gb a.b5 && cat a.b5", 0, "x\xA4@\r\n"},
+      {"zk convert --hz fe.gb fe.hz && zk cat fe.hz", 0, FeTrails},
+      {"zk convert --sjis --to-gb a.gb s.gb", 1,
+       "Cann't open the convert table file: <dir>/SJISGB.TBL\nCopy the file to ZK directory please.\n"},
+      {"test -e s.gb", 1, ""},
+      {"zk convert --big5 missing s.b5", 1, "Cann't open the convert source file: missing\n"},
+      {"zk convert --big5 a.gb a.gb", 1, "The target file name is same as source file name, cann't convert!\n"},
+      {"zk convert --big5 a.gb no-folder/a.b5", 1, "Cann't create the convert target file: no-folder/a.b5\n"},
+      {"zk convert --big5 --force big.gb /dev/full", 1, "Cann't write the convert target file: /dev/full\n"},
+      {"mkdir locked && chmod a-w locked && " + user + "zk convert --hz a.gb locked/a.hz", 1,
+       "Cann't create the convert target file: locked/a.hz\n", true},
+      {"ls -A locked", 0, ""},
+      // An existing target: refused with the question where no one can
+      // answer it, asked on a terminal, replaced with --force.
+      {"zk convert --hz new.gb old.hz", 1, "File old.hz is existed, Overwrite it ?\n"},
+      {"zk convert --hz new.gb old.hz", 1, "File old.hz is existed, Overwrite it ? (y/n) ", true, "n\n"},
+      {"cat old.hz", 0, "old text"},
+      {"zk convert --hz new.gb old.hz", 0, "(y/n) ", true, "y\n"},
+      {"cat old.hz", 0, "new"},
+      {"zk convert --hz --force new.gb old2.hz && cat old2.hz", 0, "new"},
+      // tables: all three or the named ones, replacing what is there.
+      {"zk tables all && wc -c <all/GBTBL.GB && wc -c <all/BIG5TBL.BG5 && wc -c <all/SJISTBL.JP", 0,
+       "19740\n31584\n23880\n"},
+      {"zk tables --sjis --gb two/ && wc -c <two/GBTBL.GB && wc -c <two/SJISTBL.JP", 0, "19740\n23880\n"},
+      {"test -e two/BIG5TBL.BG5", 1, ""},
+      {"zk tables --big5 missing", 1, "Can not create the file : missing/BIG5TBL.BG5\n"},
+      {"zk tables full", 1, "Can not write the file: full/GBTBL.GB\n"},
+      // render, with the fonts beside it: no first line 2, no file, no folder for the picture.
+      {"'" ZK_PROGRAM "' render --first 2 a.gb -o out", 1, nullptr},
+      {"'" ZK_PROGRAM "' render missing -o out", 1, nullptr},
+      {"'" ZK_PROGRAM "' render a.gb -o no/such/folder.png", 1, nullptr},
+      {"test -e out", 1, ""},
+      // Help.
+      {"zk --help", 0, " info ", true},
+      {"zk --help", 0, " cat ", true},
+      {"zk info --help", 0, "--width N", true},
+      {"zk cat --help", 0, "Ctrl-Z", true},
+      {"zk convert --help", 0, "--to-gb", true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.command);
+    CommandRun run = Run(step.command, step.answer);
+    EXPECT_EQ(run.status, step.status);
+    if (step.output == nullptr) continue;
+    if (step.partial)
+      EXPECT_NE(run.output.find(At(step.output)), std::string::npos) << run.output;
+    else
+      EXPECT_EQ(run.output, At(step.output));
+  }
+  // Words that do not fit.
+  for (const char* words :
+       {"", "frobnicate x", "info --bogus x", "info", "info a b", "render a.gb", "render --code utf8 a.gb -o out",
+        "render --colours 16,1 a.gb -o out", "render --colours 15 a.gb -o out", "render --first 0 a.gb -o out",
+        "info --width 99999999999999999999 long.txt", "convert a b", "convert --big5 --hz a b", "convert --big5 a",
+        "convert --big5 a b c", "convert --gb a b", "tables", "tables --hz x"})
+    EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
+}
+
+TEST_F(ZkTest, NoConversionEverChangesItsSource) {
+  const std::string text("~a\xB0\xA1\xA4@\x88\x9F\x1A\r\n\xB0");
+  WriteFile(folder.File("s"), ToBytes(text));
+  WriteFile(folder.File("SJISGB.TBL"), Bytes(2 * 43 * 189, 0xA1));
+  WriteFile(folder.File("GBSJIS.TBL"), Bytes(17672, 0xA1));
+  WriteFile(folder.File("BIG5GB.TBL"), Bytes(29516, 0xA1));
+  // In each mode: success, a refused overwrite, a full disk and the same
+  // name twice; the exit status of each.
+  CommandRun run =
+      Run("for m in --big5 '--big5 --to-gb' --sjis '--sjis --to-gb' --hz '--hz --to-gb'; do rm -f t; "
+          "for a in 's t' 's t' '--force s /dev/full' '--force s s'; do zk convert $m $a >/dev/null 2>&1; printf $?; "
+          "done; done");
+  EXPECT_EQ(run.output, "011101110111011101110111");
+  EXPECT_EQ(ReadFile(folder.File("s")), ToBytes(text));
+}
+
+TEST(BuiltFonts, KnownCharactersAreUnifontsGlyphsAndBoxesJoin) {
+  enum Shape { AsIs, Centred, Stretched };  // a narrow Unifont glyph in a wide cell
+  const struct {
+    int code, character;
+    char32_t c;
+    bool japanese;
+    Shape shape;
+  } cases[] = {
+      {CodeGb, 0xA6C1, 0x03B1, false, Centred},      // α
+      {CodeBig5, 0xA440, 0x4E00, false, AsIs},       // 一
+      {CodeBig5, 0xB0EA, 0x570B, false, AsIs},       // 國
+      {CodeBig5, 0xF9FE, 0x2593, false, Stretched},  // ▓, the last glyph
+      {CodeShiftJis, 0x889F, 0x4E9C, true, AsIs},    // 亜, in its Japanese form
+      {CodeShiftJis, 0x8740, 0x2460, true, AsIs},    // ①, row 13
+      {CodeShiftJis, 0xB1, 0xFF71, true, AsIs},      // half-width ｱ
+      {CodeShiftJis, '~', '~', false, AsIs},
+  };
+  EXPECT_NE(UnifontBitmap(0x4E9C, true), UnifontBitmap(0x4E9C));
+  for (const auto& c : cases) {
+    Bytes expected = UnifontBitmap(c.c, c.japanese);
+    ASSERT_EQ(expected.size(), c.character > 0xFF && c.shape == AsIs ? 32u : 16u)
+        << std::hex << static_cast<unsigned>(c.c);
+    if (c.shape != AsIs) {
+      // Centred: 4 blank columns each side; stretched: every column twice.
+      Bytes narrow = std::exchange(expected, Bytes(32, 0));
+      for (size_t row = 0; row < 16; ++row) {
+        unsigned bits = c.shape == Centred ? narrow[row] << 4u : 0u;
+        for (unsigned x = 0; c.shape == Stretched && x < 16; ++x) bits |= ((narrow[row] >> (x / 2)) & 1u) << x;
+        expected[2 * row] = static_cast<uint8_t>(bits >> 8);
+        expected[2 * row + 1] = static_cast<uint8_t>(bits);
+      }
+    }
+    EXPECT_EQ(BuiltGlyph(c.code, c.character), expected) << std::hex << static_cast<unsigned>(c.c);
+  }
+  // ─ and ┌ of GB row 9 reach the edges of the cell: a table drawn with
+  // them has no gaps.
+  ASSERT_EQ(Decode("GB2312", 0xA9B0), 0x250Cu);
+  Bytes across = BuiltGlyph(CodeGb, 0xA9A4), corner = BuiltGlyph(CodeGb, 0xA9B0);
+  int fullRows = 0, right = 0, left = 0;
+  for (size_t row = 0; row < 16; ++row) {
+    fullRows += across[2 * row] == 0xFF && across[2 * row + 1] == 0xFF ? 1 : 0;
+    right += corner[2 * row + 1] & 1;
+    left += corner[2 * row] >> 7;
+  }
+  EXPECT_EQ(fullRows, 1);
+  EXPECT_GT(right, 0);
+  EXPECT_EQ(left, 0);
+}
+
+TEST(BuiltFonts, EveryVisibleCharacterHasInkAndNothingElseHas) {
+  auto big5 = [](int code) {
+    // The user-defined rows, private use in plain Big5, hold the extension
+    // characters that BIG5-HKSCS names.
+    auto privateUse = [](char32_t c) { return c >= 0xE000 && c <= 0xF8FF; };
+    char32_t c = Decode("BIG5", code);
+    if (privateUse(c)) c = Decode("BIG5-HKSCS", code);
+    return privateUse(c) || c > 0xFFFF ? char32_t{0} : c;
+  };
+  const struct {
+    int code;
+    std::vector<int> singles, pairs;  // single bytes other than lead bytes; double-byte codes
+    char32_t (*decode)(int);
+    int visibleAtLeast;
+  } cases[] = {
+      // 6763 hanzi and 681 other characters, less the ideographic space.
+      {CodeGb, Codes({{0, 0}}, {{0, 0xA0}, {0xFF, 0xFF}}), Codes({{0xA1, 0xF7}}, {{0xA1, 0xFE}}),
+       [](int code) { return Decode("GB2312", code); }, 7444},
+      {CodeBig5, Codes({{0, 0}}, {{0, 0xA0}, {0xFF, 0xFF}}), Codes({{0xA1, 0xF9}}, {{0x40, 0x7E}, {0xA1, 0xFE}}), big5,
+       13800},
+      {CodeShiftJis, Codes({{0, 0}}, {{0, 0x80}, {0xA0, 0xDF}, {0xFD, 0xFF}}),
+       Codes({{0x81, 0x9F}, {0xE0, 0xEC}}, {{0x40, 0xFC}}), [](int code) { return Decode("CP932", code); }, 6900},
+  };
+  for (const auto& c : cases) {
+    // A single byte that is no character shows a mark of its own.
+    std::set<std::string> marks;
+    for (int b : c.singles) {
+      Bytes glyph = BuiltGlyph(c.code, b);
+      EXPECT_EQ(IsBlank(glyph), b <= ' ') << c.code << ": " << b;
+      EXPECT_TRUE(b <= ' ' || marks.emplace(glyph.begin(), glyph.end()).second) << c.code << ": " << b;
+    }
+    int visible = 0;
+    for (int code : c.pairs) {
+      char32_t character = c.decode(code);
+      bool none = character == 0 || character == 0x3000 || character == ' ';
+      visible += none ? 0 : 1;
+      EXPECT_EQ(IsBlank(BuiltGlyph(c.code, code)), none) << std::hex << code;
+    }
+    EXPECT_GE(visible, c.visibleAtLeast) << c.code;
+  }
+}
+
+TEST(BuiltTables, AreWholeAndMapCharactersByUnicodeAndTheirVariantsAndBack) {
+  const std::pair<const char*, size_t> files[] = {
+      {"ZKJT16.FON", 265792}, {"ZKFT16.FON", 451232}, {"ZKJP16.FON", 270208}, {"GBBIG5.TBL", 17672},
+      {"BIG5GB.TBL", 29516},  {"GBSJIS.TBL", 17672},  {"SJISGB.TBL", 16254}};
+  for (const auto& [name, size] : files) {
+    Bytes bytes = ReadFile(DataFile(name));
+    EXPECT_EQ(bytes.size(), size) << name;
+    bool table = std::string(name).ends_with(".TBL");
+    for (size_t k = 0; table && k + 1 < bytes.size(); k += 2)
+      ASSERT_FALSE(bytes[k] == 0 && bytes[k + 1] == 0) << name << " cell " << k / 2;
+  }
+  const struct {
+    TableId table;
+    int source, expected;
+    bool back = false;  // and the other table maps it back
+  } cases[] = {
+      {GbToBig5, 0xB9FA, 0xB0EA, true},  // 国 to 國
+      {GbToBig5, 0xC6F4, 0xB1D2},        // 启 to 啟, Taiwan's form, not the dictionary's 啓
+      {GbToBig5, 0xBAF3, 0xABE1},        // 后 to 後, the dictionary's first choice
+      {GbToBig5, 0xB0A1, 0xB0DA},        // 啊 is the same in both
+      {Big5ToGb, 0xB8CC, 0xC0EF},        // 裡 to 里, through the Taiwan variants
+      {Big5ToGb, 0xA440, 0xD2BB},        // 一
+      {GbToSjis, 0xB9FA, 0x8D91, true},  // 国 is the same character
+      {GbToSjis, 0xB7A2, 0x94AD, true},  // 发 to 発, the Japanese form of 發
+      {SjisToGb, 0x889F, 0xD1C7},        // 亜 to 亚
+      {GbToBig5, 0xA3AC, 0xA141},        // ，
+      {GbToBig5, 0xA1A3, 0xA143},        // 。
+      {GbToBig5, 0xA3C1, 0xA2CF},        // Ａ
+      {SjisToGb, 0x8260, 0xA3C1},        // Ａ
+      {GbToBig5, 0xA1A1, 0xA140, true},  // the ideographic space
+      {GbToSjis, 0xA4A2, 0x82A0},        // あ
+      {GbToSjis, 0xA5A2, 0x8341},        // ア
+      {GbToSjis, 0xA6C1, 0x83BF},        // α
+      {GbToSjis, 0xA7A1, 0x8440},        // А
+      {SjisToGb, 0x8141, 0xA1A2},        // 、
+      {GbToBig5, 0xA1BC, Big5Question},  // 〖 is not in Big5: the question mark
+      {GbToBig5, 0xAAA1, Big5Question},  // row 10 of GB is empty
+      {Big5ToGb, 0xFA40, GbQuestion},    // past the last Big5 row
+      {Big5ToGb, 0xA4AA, 0xD4C6},        // 云: the row is not all replaced
+      {SjisToGb, 0x92D2, GbQuestion},    // 辻, a kanji made in Japan
+      {SjisToGb, 0x817F, GbQuestion},    // 0x7F is no trail byte
+      {GbToSjis, 0xA8A1, SjisQuestion},  // ā: the pinyin letters are not in Shift JIS
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TableCell(c.table, c.source), c.expected) << std::hex << c.source;
+    if (c.back) {
+      EXPECT_EQ(TableCell(static_cast<TableId>(c.table ^ 1), c.expected), c.source) << std::hex << c.source;
+    }
+  }
+  // GB hanzi come back from Big5.
+  int hanzi = 0, expressible = 0, returned = 0;
+  for (int code : Codes({{0xB0, 0xF7}}, {{0xA1, 0xFE}})) {
+    if (Decode("GB2312", code) == 0) continue;
+    ++hanzi;
+    int big5 = TableCell(GbToBig5, code);
+    if (big5 == Big5Question) continue;
+    ++expressible;
+    EXPECT_NE(Decode("BIG5", big5), 0u) << std::hex << code;  // a real Big5 character, not just two bytes
+    returned += TableCell(Big5ToGb, big5) == code ? 1 : 0;
+  }
+  EXPECT_EQ(hanzi, 6763);
+  EXPECT_GT(expressible, 6400);
+  EXPECT_GE(returned, 0.995 * expressible);
+}
+
+TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
+  const std::string samples = "'" ZK_SAMPLES_DIR "/";
+  const struct {
+    std::string arguments;
+    int width, height;  // height 0: whole lines of 24 pixel rows
+    int cell, top;      // where `c` is drawn
+    char32_t c;
+    bool japanese;
+    Colour ink, back;
+  } cases[] = {
+      // The character after "ZK " of each sample; 80 cells and 2 more, lines
+      // of 16 rows of glyph and 8 of spacing, 4 of them above.
+      {samples + "gb.txt' -o out", 8 * 82, 0, 3, 4, 0x793A, false, White, DarkBlue},    // 示
+      {samples + "big5.txt' -o out", 8 * 82, 0, 3, 4, 0x7BC4, false, White, DarkBlue},  // 範
+      {samples + "sjis.txt' -o out", 8 * 82, 0, 3, 4, 0x30B5, true, White, DarkBlue},   // サ
+      {samples + "hz.txt' -o out", 8 * 82, 0, 3, 4, 0x793A, false, White, DarkBlue},
+      {"--first 2 --rows 1 --width 100 --spacing 2 --colours 11,4 three.gb -o out", 8 * 102, 18, 0, 1, 0x554A, false,
+       Cyan, DarkRed},  // 啊
+      // The same bytes read as Big5 are another character.
+      {"--code big5 --first 2 --rows 1 three.gb -o out", 8 * 82, 24, 0, 4, Decode("BIG5", 0xB0A1), false, White,
+       DarkBlue},
+      // Rows past the end are not asked for: all three lines.
+      {"--rows 50 three.gb -o out", 8 * 82, 3 * 24, 0, 4, 'a', false, White, DarkBlue},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ASSERT_EQ(Run("'" ZK_PROGRAM "' render " + c.arguments).status, 0);
+    Picture picture = ReadPicture(folder.File("out"));
+    EXPECT_EQ(picture.width, c.width);
+    EXPECT_EQ(picture.height, c.height ? c.height : std::max(24, picture.height / 24 * 24));
+    // The glyph in its cells, and only the background above it.
+    Bytes bitmap = UnifontBitmap(c.c, c.japanese);
+    int cells = static_cast<int>(bitmap.size() / 16);
+    ASSERT_GT(cells, 0);
+    for (int row = 0; row < 16; ++row) {
+      for (int x = 0; x < 8 * cells; ++x) {
+        bool set = (bitmap[static_cast<size_t>(row * cells + x / 8)] >> (7 - x % 8)) & 1;
+        ASSERT_EQ(picture.At(8 * c.cell + x, c.top + row), set ? c.ink : c.back) << "row " << row << ", pixel " << x;
+      }
+    }
+    for (int x = 0; x < picture.width; ++x) ASSERT_EQ(picture.At(x, 0), c.back);
+  }
+}
