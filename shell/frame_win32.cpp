@@ -6,6 +6,8 @@
 #include "document/code_commands_win32.h"
 #include "document/document.h"
 #include "document/open_document_win32.h"
+#include "print/page_setup_win32.h"
+#include "print/print_job_win32.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/dispatch_win32.h"
@@ -60,13 +62,9 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
 // Commands whose work is not built yet have their menu items but no rows;
 // they reach the default procedure and do nothing.
 const CommandEntry FrameCommandRows[] = {
-    {ZK_CMD_OPEN, OnOpenCommand},
-    {ZK_CMD_SAVE_PART, SavePart},
-    {ZK_CMD_CODE_GB, OnCodeCommand},
-    {ZK_CMD_CODE_BIG5, OnCodeCommand},
-    {ZK_CMD_CODE_SJIS, OnCodeCommand},
-    {ZK_CMD_SUPPORT_HZ, ToggleHzSupport},
-    {ZK_CMD_EXIT, OnExit},
+    {ZK_CMD_OPEN, OnOpenCommand},      {ZK_CMD_SAVE_PART, SavePart},         {ZK_CMD_PAGE_SETUP, ShowPageSetup},
+    {ZK_CMD_PRINT, ShowPrintDialog},   {ZK_CMD_CODE_GB, OnCodeCommand},      {ZK_CMD_CODE_BIG5, OnCodeCommand},
+    {ZK_CMD_CODE_SJIS, OnCodeCommand}, {ZK_CMD_SUPPORT_HZ, ToggleHzSupport}, {ZK_CMD_EXIT, OnExit},
     {ZK_CMD_TOOLBAR, OnToggleToolbar},
 };
 constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);
