@@ -61,12 +61,21 @@ int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
 
 // Commands whose work is not built yet have their menu items but no rows;
 // they reach the default procedure and do nothing.
+// One row a line, so that a new command is a new line.
+// clang-format off
 const CommandEntry FrameCommandRows[] = {
-    {ZK_CMD_OPEN, OnOpenCommand},      {ZK_CMD_SAVE_PART, SavePart},         {ZK_CMD_PAGE_SETUP, ShowPageSetup},
-    {ZK_CMD_PRINT, ShowPrintDialog},   {ZK_CMD_CODE_GB, OnCodeCommand},      {ZK_CMD_CODE_BIG5, OnCodeCommand},
-    {ZK_CMD_CODE_SJIS, OnCodeCommand}, {ZK_CMD_SUPPORT_HZ, ToggleHzSupport}, {ZK_CMD_EXIT, OnExit},
+    {ZK_CMD_OPEN, OnOpenCommand},
+    {ZK_CMD_SAVE_PART, SavePart},
+    {ZK_CMD_PAGE_SETUP, ShowPageSetup},
+    {ZK_CMD_PRINT, ShowPrintDialog},
+    {ZK_CMD_CODE_GB, OnCodeCommand},
+    {ZK_CMD_CODE_BIG5, OnCodeCommand},
+    {ZK_CMD_CODE_SJIS, OnCodeCommand},
+    {ZK_CMD_SUPPORT_HZ, ToggleHzSupport},
+    {ZK_CMD_EXIT, OnExit},
     {ZK_CMD_TOOLBAR, OnToggleToolbar},
 };
+// clang-format on
 constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);
 
 int32_t OnFrameCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam) {
