@@ -27,112 +27,10 @@
 #include "shell/settings_values.h"
 #include "shell/view_scroll.h"
 #include "shell/wide_text_win32.h"
+#include "tests/spooler_support_win32.h"
 #include "tests/test_support.h"
 
 namespace {
-// The Unix side: the spool folder, the scheduler's tools, Ghostscript.
-std::string SpoolDir() {
-  const char* dir = std::getenv("ZK_SPOOL_DIR");
-  return dir != nullptr ? dir : "";
-}
-
-std::string WindowsPath(const std::string& unixPath) {
-  std::string path = "Z:" + unixPath;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-bool Exists(const std::string& unixPath) {
-  return GetFileAttributesW(WideFromUtf8(WindowsPath(unixPath).c_str()).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Runs a shell command (holding no double quote) on the Unix side and returns
-// its exit status, -1 when it did not end in time. Wine starts Unix programs
-// but cannot wait for them: the shell leaves the status in a file.
-int RunUnix(const std::string& command, DWORD timeout = 120000) {
-  static int serial = 0;
-  std::string status = SpoolDir() + "/status-" + std::to_string(++serial);
-  std::wstring line = WideFromUtf8(
-      ("/bin/sh -c \"" + command + "; echo $? >" + status + ".part; mv " + status + ".part " + status + "\"").c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return -1;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (DWORD start = GetTickCount(); !Exists(status); Sleep(20)) {
-    if (GetTickCount() - start > timeout) return -1;
-  }
-  Bytes text = ReadFile(WindowsPath(status));
-  DeleteFileW(WideFromUtf8(WindowsPath(status).c_str()).c_str());
-  return std::atoi(std::string(text.begin(), text.end()).c_str());
-}
-
-std::string JobFile() { return SpoolDir() + "/out/job.ps"; }
-
-// The queue has taken a job and written all of it to its file.
-bool WaitForSpooledJob() {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(100)) {
-    if (Exists(JobFile()) && RunUnix("test -z $(lpstat -o | head -c 1)") == 0) return true;
-  }
-  return false;
-}
-
-// One page as the printer would put it on paper: one bit a pixel, set for ink.
-struct Page {
-  int width = 0;
-  int height = 0;
-  int rowBytes = 0;
-  Bytes bits;
-  bool Ink(int x, int y) const {
-    if (bits.empty() || x < 0 || y < 0 || x >= width || y >= height) return false;
-    return (bits[static_cast<size_t>(y) * rowBytes + x / 8] >> (7 - x % 8) & 1) != 0;
-  }
-};
-
-Page ReadPbm(const std::string& unixPath) {
-  Bytes file = ReadFile(WindowsPath(unixPath));
-  Page page;
-  size_t at = 2;
-  int numbers[2] = {0, 0};
-  for (int& number : numbers) {
-    while (at < file.size() && (file[at] == '#' || std::isspace(file[at]))) {
-      if (file[at] == '#')
-        while (at < file.size() && file[at] != '\n') ++at;
-      ++at;
-    }
-    while (at < file.size() && std::isdigit(file[at])) number = number * 10 + (file[at++] - '0');
-  }
-  ++at;
-  page.width = numbers[0];
-  page.height = numbers[1];
-  page.rowBytes = (page.width + 7) / 8;
-  if (file.size() >= at + static_cast<size_t>(page.rowBytes) * page.height)
-    page.bits.assign(file.begin() + at, file.end());
-  return page;
-}
-
-// The pages of a PostScript or PDF file at 300 dpi. With `keep`, also
-// grey pictures of them, for a person to look at.
-std::vector<Page> Rasterize(const std::string& unixFile, const std::string& keep = "") {
-  std::string folder = SpoolDir() + "/pages";
-  std::string gs = "gs -q -dSAFER -dBATCH -dNOPAUSE -r300 ";
-  std::string command = "rm -rf " + folder + " && mkdir " + folder + " && " + gs +
-                        "-sDEVICE=pbmraw -sOutputFile=" + folder + "/%03d.pbm " + unixFile;
-  if (!keep.empty())
-    command += " && mkdir -p screenshots && " + gs + "-sDEVICE=pnggray -sOutputFile=" + keep + " " + unixFile;
-  EXPECT_EQ(RunUnix(command), 0) << command;
-  std::vector<Page> pages;
-  for (int n = 1;; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%03d.pbm", n);
-    if (!Exists(folder + name)) break;
-    pages.push_back(ReadPbm(folder + name));
-  }
-  return pages;
-}
-
 // A line as the viewer renders it, copied out of the shared line bitmap.
 struct Rendered {
   Bytes bits;
@@ -220,36 +118,6 @@ void CheckPages(const std::vector<Page>& pages, const PageLayout& layout, POINT 
   }
 }
 
-// A GB document of `count` lines, each telling its number, of about `cells`
-// cells; line 20 (when there is one) ends in a double-byte character begun
-// in its last cell.
-Bytes MakeDocument(int count, int cells) {
-  Bytes text;
-  for (int i = 0; i < count; ++i) {
-    Bytes line = {0xB5, 0xDA};  // the ordinal prefix
-    for (char c : std::to_string(i + 1)) line.push_back(static_cast<uint8_t>(c));
-    line.insert(line.end(), {0xD0, 0xD0, ' '});
-    for (int k = 0; static_cast<int>(line.size()) < cells - 12 - (i * 7) % 20; ++k) {
-      if ((i + k) % 5 == 0) {
-        line.push_back(static_cast<uint8_t>('a' + (i + k) % 26));
-      } else {
-        line.push_back(static_cast<uint8_t>(0xB0 + (i + k) % 40));
-        line.push_back(static_cast<uint8_t>(0xA1 + (i * 7 + k) % 94));
-      }
-    }
-    if (i == 19 && cells == 80) {
-      line.assign(79, static_cast<uint8_t>('x'));
-      line.insert(line.end(), {0xD6, 0xD0});
-      text.insert(text.end(), line.begin(), line.end());
-      continue;
-    }
-    line.push_back('\n');
-    text.insert(text.end(), line.begin(), line.end());
-  }
-  return text;
-}
-
-// The real ZK.exe, started as a user starts it with a file.
 struct Viewer {
   PROCESS_INFORMATION process{};
   HWND frame = nullptr;
@@ -308,18 +176,6 @@ bool WaitFor(Predicate predicate, DWORD milliseconds = 30000) {
     if (GetTickCount() - start > milliseconds) return false;
   }
   return true;
-}
-
-std::string ProgramFolder() {
-  wchar_t path[MAX_PATH] = L"";
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::string folder = Utf8FromWide(path);
-  return folder.substr(0, folder.find_last_of('\\'));
-}
-
-std::string RealProgramPath() {
-  std::string folder = ProgramFolder();
-  return folder.substr(0, folder.find_last_of('\\')) + "\\bin\\ZK.exe";
 }
 
 bool StartViewer(const std::string& document, Viewer* zk) {
