@@ -8,6 +8,8 @@ int RunConvertCommand(int argc, char** argv, int first);
 int RunTablesCommand(int argc, char** argv, int first);
 // Needs libpng: only in the native build.
 int RunRenderCommand(int argc, char** argv, int first);
+// Needs cairo: only in the native build.
+int RunPrintCommand(int argc, char** argv, int first);
 
 // Fills ModulePath with the path of the running program, so that files
 // beside it are found as the viewer finds them.

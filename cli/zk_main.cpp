@@ -21,6 +21,9 @@ const CommandEntry Commands[] = {
 #ifdef ZK_HAVE_PNG
     {"render", RunRenderCommand, "draw the display lines of a file into a PNG picture"},
 #endif
+#ifdef ZK_HAVE_CAIRO
+    {"print", RunPrintCommand, "lay out a file on pages as ZK.exe prints it, into a PDF file"},
+#endif
 };
 
 void PrintUsage(std::FILE* out) {

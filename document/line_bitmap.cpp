@@ -63,10 +63,10 @@ void PutWideGlyph(int cell, const uint8_t* glyph) {
   }
 }
 
-void RenderLine(const uint8_t* bytes, int count, size_t readable) {
-  if (LineBitmap.bits == nullptr) return;
+int RenderLine(const uint8_t* bytes, int count, size_t readable) {
+  if (LineBitmap.bits == nullptr) return 0;
   std::memset(LineBitmap.bits.get(), 0, static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
-  if (count <= 0 || bytes == nullptr) return;
+  if (count <= 0 || bytes == nullptr) return 0;
   if (readable < static_cast<size_t>(count)) readable = static_cast<size_t>(count);
   const int width = LineBitmap.bytesPerRow;
   int col = 0;
@@ -100,4 +100,5 @@ void RenderLine(const uint8_t* bytes, int count, size_t readable) {
       ++i;
     }
   }
+  return col < width ? col : width;
 }

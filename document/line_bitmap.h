@@ -32,8 +32,9 @@ bool AllocateLineBitmap(WindowRef view, int clientWidth);
 // Draws `count` bytes into the bitmap in the current code, from a clear
 // bitmap. `readable` (at least count) is how many bytes may be read from
 // `bytes`: a first byte at the end of the string pairs with the byte after it
-// when that byte is readable, and with 0 otherwise.
-void RenderLine(const uint8_t* bytes, int count, size_t readable);
+// when that byte is readable, and with 0 otherwise. Returns the cells the
+// line took, at most bytesPerRow.
+int RenderLine(const uint8_t* bytes, int count, size_t readable);
 
 // Write one glyph at `cell`; cells outside the bitmap are not drawn, and of a
 // wide glyph in the last cell only the left half. A null glyph is blank.

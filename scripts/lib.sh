@@ -19,10 +19,10 @@ zk_ensure_packages() {
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libpng-dev unifont opencc libopencc-data
+ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libpng-dev libcairo2-dev pkg-config unifont opencc libopencc-data
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686)
-ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick)
+ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick cups cups-client ghostscript)
 ZK_RUN_PACKAGES=(wine wine64 xvfb xdotool imagemagick)
 ZK_BENCH_PACKAGES=(hyperfine)
 

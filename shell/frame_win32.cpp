@@ -8,6 +8,8 @@
 #include "document/code_commands_win32.h"
 #include "document/document.h"
 #include "document/open_document_win32.h"
+#include "print/page_setup_win32.h"
+#include "print/print_job_win32.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/dispatch_win32.h"
@@ -67,6 +69,8 @@ const CommandEntry FrameCommandRows[] = {
     {ZK_CMD_CONVERT_HZ, ShowConvertDialog},
     {ZK_CMD_LINE_WIDTH, ShowLineWidthDialog},
     {ZK_CMD_COLOUR, ShowColourDialog},
+    {ZK_CMD_PAGE_SETUP, ShowPageSetup},
+    {ZK_CMD_PRINT, ShowPrintDialog},
     {ZK_CMD_CODE_GB, OnCodeCommand},
     {ZK_CMD_CODE_BIG5, OnCodeCommand},
     {ZK_CMD_CODE_SJIS, OnCodeCommand},

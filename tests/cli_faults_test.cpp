@@ -110,3 +110,33 @@ TEST(ZkFaults, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(run.output, "zk: write error: No space left on device\n") << command;
   }
 }
+
+TEST(ZkFaults, APrintThatCannotBeLaidOutLeavesThePreviousFile) {
+  ProgramFolder zk;
+  std::string source = zk.File("two.gb"), pdf = zk.File("old.pdf");
+  WriteFile(source, ToBytes("one\r\ntwo\r\n"));
+  WriteFile(pdf, ToBytes("previous pages"));
+  const std::string margin = "Margin is too big, please setup it once again!\n";
+  struct Row {
+    const char* options;
+    int status;
+    std::string output;
+  } rows[] = {
+      {"--left 1300 --right 1300", 1, margin},
+      // A4 at 300 dpi is 3508 pixels high: room for one slot, not three.
+      {"--top 1700 --bottom 1700", 1, margin},
+      // 80 pixels for a line of 4096: printed lines of no height.
+      {"--width 512 --left 1200 --right 1200", 1, margin},
+      {"--first 3", 1, "zk: " + source + " has 2 display lines; nothing to print from line 3\n"},
+      {"--paper 10x10", 2, "zk: --paper takes a4, letter or WxH in points, 72..14400\nTry 'zk print --help'.\n"},
+  };
+  for (const Row& row : rows) {
+    CommandRun run = zk.Zk(std::string("print ") + row.options + " " + Quote(source) + " -o " + Quote(pdf));
+    EXPECT_EQ(run.status, row.status) << row.options;
+    EXPECT_EQ(run.output, row.output) << row.options;
+    EXPECT_EQ(ReadFile(pdf), ToBytes("previous pages")) << row.options;
+  }
+  EXPECT_EQ(zk.Zk("print --last 1 " + Quote(source) + " -o " + Quote(pdf)).status, 0);
+  Bytes written = ReadFile(pdf);
+  EXPECT_EQ(std::string(written.begin(), written.begin() + 5), "%PDF-");
+}
