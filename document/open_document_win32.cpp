@@ -30,7 +30,6 @@ void SetFrameTitle(HWND frame, const char* path) {
   SetDocumentFileName(path);
   char title[TitleCapacity];
   ComposeFrameTitle(title, sizeof title, TitleText, path);
-  // The path may be in any script: the text goes to the wide default
-  // procedure, as the 8-bit one would keep only what the code page has.
-  DefWindowProcW(frame, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromUtf8(title).c_str()));
+  // The path may be in any script.
+  SetWindowTextW(frame, WideFromUtf8(title).c_str());
 }

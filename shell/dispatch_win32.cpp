@@ -3,15 +3,20 @@
 #include "shell/frame_layout.h"
 
 LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A wide window's messages carry wide text: its default procedure is the
+  // wide one.
+  const bool wide = window != nullptr && IsWindowUnicode(window);
   switch (kind) {
     case DefaultWindow:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return wide ? DefWindowProcW(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
     case DefaultDialog:
-      return DefDlgProcA(window, message, wParam, lParam);
+      return wide ? DefDlgProcW(window, message, wParam, lParam) : DefDlgProcA(window, message, wParam, lParam);
     case DefaultMdiChild:
-      return DefMDIChildProcA(window, message, wParam, lParam);
+      return wide ? DefMDIChildProcW(window, message, wParam, lParam)
+                  : DefMDIChildProcA(window, message, wParam, lParam);
     case DefaultFrame:
-      return DefFrameProcA(window, nullptr, message, wParam, lParam);
+      return wide ? DefFrameProcW(window, nullptr, message, wParam, lParam)
+                  : DefFrameProcA(window, nullptr, message, wParam, lParam);
     default:
       return 0;
   }

@@ -95,11 +95,18 @@ int32_t OnFrameKeyDown(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
 
 int32_t OnToolbarNotify(HWND, UINT, WPARAM, LPARAM lParam) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
-  if (header == nullptr || header->code != TTN_NEEDTEXTA) return 0;
-  auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-  TooltipText[0] = '\0';
-  LoadStringA(AppInstance, static_cast<UINT>(header->idFrom), TooltipText, sizeof TooltipText);
-  info->lpszText = TooltipText;
+  if (header == nullptr) return 0;
+  // A wide frame is asked in the wide form; the text is the same string.
+  static wchar_t wideTip[TooltipCapacity];
+  if (header->code == TTN_NEEDTEXTA) {
+    TooltipText[0] = '\0';
+    LoadStringA(AppInstance, static_cast<UINT>(header->idFrom), TooltipText, sizeof TooltipText);
+    reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = TooltipText;
+  } else if (header->code == TTN_NEEDTEXTW) {
+    wideTip[0] = L'\0';
+    LoadStringW(AppInstance, static_cast<UINT>(header->idFrom), wideTip, TooltipCapacity);
+    reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = wideTip;
+  }
   return 0;
 }
 
@@ -173,7 +180,11 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   AppInstance = instance;
   LoadStringA(instance, ZK_STRING_APP_NAME, AppName, sizeof AppName);
   LoadStringA(instance, ZK_STRING_TITLE, TitleText, sizeof TitleText);
-  WNDCLASSEXA frameClass{};
+  // The frame alone is a wide window: its title names a path in any script,
+  // which an 8-bit window would keep (and draw) only as far as the code
+  // page reaches.
+  std::wstring name = WideFromUtf8(AppName);
+  WNDCLASSEXW frameClass{};
   frameClass.cbSize = sizeof frameClass;
   frameClass.lpfnWndProc = FrameWndProc;
   frameClass.hInstance = instance;
@@ -181,18 +192,18 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   frameClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(ZK_ICON), IMAGE_ICON, 16, 16, 0));
   frameClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  frameClass.lpszMenuName = AppName;
-  frameClass.lpszClassName = AppName;
-  if (RegisterClassExA(&frameClass) == 0) {
-    WNDCLASSA plain{};
+  frameClass.lpszMenuName = name.c_str();
+  frameClass.lpszClassName = name.c_str();
+  if (RegisterClassExW(&frameClass) == 0) {
+    WNDCLASSW plain{};
     plain.lpfnWndProc = frameClass.lpfnWndProc;
     plain.hInstance = instance;
     plain.hIcon = frameClass.hIcon;
     plain.hCursor = frameClass.hCursor;
     plain.hbrBackground = frameClass.hbrBackground;
-    plain.lpszMenuName = AppName;
-    plain.lpszClassName = AppName;
-    if (RegisterClassA(&plain) == 0) return false;
+    plain.lpszMenuName = name.c_str();
+    plain.lpszClassName = name.c_str();
+    if (RegisterClassW(&plain) == 0) return false;
   }
   WNDCLASSA viewClass{};
   viewClass.lpfnWndProc = ViewWndProc;
@@ -201,8 +212,8 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   viewClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   viewClass.lpszClassName = ViewClassName;
   if (RegisterClassA(&viewClass) == 0) return false;
-  HWND frame = CreateWindowExA(0, AppName, TitleText, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
-                               nullptr, instance, nullptr);
+  HWND frame = CreateWindowExW(0, name.c_str(), WideFromUtf8(TitleText).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                               CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
   if (frame == nullptr) return false;
   FrameWindow = frame;
   // The layout asked for during the creation found no frame yet.
