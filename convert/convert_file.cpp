@@ -1,15 +1,12 @@
 #include "convert/convert_file.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
 #include "shell/memory.h"
 #include "shell/read_whole.h"
-
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 namespace {
 constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
@@ -18,22 +15,12 @@ constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
 // turns them into few system calls.
 constexpr size_t TargetBufferSize = 1u << 20;
 
+// The source is read and converted in pieces of this size, which stay in the
+// processor's cache from the read to the conversion.
+constexpr size_t SourcePieceSize = 1u << 18;
+
 size_t WriteToFile(void* handle, const uint8_t* bytes, size_t count) {
   return std::fwrite(bytes, 1, count, static_cast<std::FILE*>(handle));
-}
-
-// A block read whole is touched page by page as it fills; on Linux, asking
-// for large pages spares most of those page faults.
-void AdviseLargePages(uint8_t* block, size_t length) {
-#ifdef __linux__
-  constexpr uintptr_t PageMask = 4095;
-  uintptr_t first = (reinterpret_cast<uintptr_t>(block) + PageMask) & ~PageMask;
-  uintptr_t last = (reinterpret_cast<uintptr_t>(block) + length) & ~PageMask;
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)block;
-  (void)length;
-#endif
 }
 
 struct WholeFile {
@@ -41,23 +28,18 @@ struct WholeFile {
   size_t length = 0;
 };
 
-// Reads `path` whole. A file of any size is read when `requiredSize` is 0;
-// otherwise a file of another size is damaged and reported as unreadable.
-// Shows the message of a failure.
-bool ReadWholeFile(WindowRef owner, const char* path, int openError, int readError, uint64_t requiredSize,
-                   WholeFile& whole) {
+// Reads the table at `path`, which must hold `requiredSize` bytes: a table
+// cut short or padded would convert wrongly without a word. Shows the
+// message of a failure.
+bool ReadTable(WindowRef owner, const char* path, uint64_t requiredSize, WholeFile& whole) {
   FileHandle file = OpenForReading(path);
   if (!file) {
-    ShowErrorBox(owner, openError, path, StyleStop);
+    ShowErrorBox(owner, ErrorOpenConvertTable, path, StyleStop);
     return false;
   }
   uint64_t size = 0;
-  if (!MeasureFile(file.get(), &size) || (requiredSize != 0 && size != requiredSize)) {
-    ShowErrorBox(owner, readError, path, StyleStop);
-    return false;
-  }
-  if (size > static_cast<uint64_t>(static_cast<size_t>(-1))) {
-    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
+  if (!MeasureFile(file.get(), &size) || size != requiredSize) {
+    ShowErrorBox(owner, ErrorReadConvertTable, path, StyleStop);
     return false;
   }
   whole.length = static_cast<size_t>(size);
@@ -66,21 +48,44 @@ bool ReadWholeFile(WindowRef owner, const char* path, int openError, int readErr
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
     return false;
   }
-  AdviseLargePages(whole.bytes.get(), whole.length);
-  if (whole.length > 0 && ReadWhole(file.get(), whole.bytes.get(), whole.length) == 0) {
-    ShowErrorBox(owner, readError, path, StyleStop);
+  if (ReadWhole(file.get(), whole.bytes.get(), whole.length) == 0) {
+    ShowErrorBox(owner, ErrorReadConvertTable, path, StyleStop);
     return false;
   }
   return true;
 }
 
-int RunConverter(ByteSink target, const WholeFile& table, const WholeFile& source, int toGb) {
-  const uint8_t* bytes = source.bytes.get();
+int RunConverter(ByteSink target, const WholeFile& table, const uint8_t* source, size_t length, int toGb,
+                 SourcePiece* piece) {
   if (ConvertMode == ConvertModeBig5)
-    return ConvertGbBig5(target, table.bytes.get(), table.length, bytes, source.length, toGb);
+    return ConvertGbBig5(target, table.bytes.get(), table.length, source, length, toGb, piece);
   if (ConvertMode == ConvertModeSjis)
-    return ConvertGbSjis(target, table.bytes.get(), table.length, bytes, source.length, toGb);
-  return toGb == 0 ? ConvertGbToHz(target, bytes, source.length) : ConvertHzToGb(target, bytes, source.length);
+    return ConvertGbSjis(target, table.bytes.get(), table.length, source, length, toGb, piece);
+  return toGb == 0 ? ConvertGbToHz(target, source, length, piece) : ConvertHzToGb(target, source, length, piece);
+}
+
+enum class Outcome { Done, ReadFailed, WriteFailed };
+
+// Converts the source piece by piece into the target, up to the end of the
+// file as it is read. A source that reads other than `size` bytes changed
+// while it was read, and its conversion is not to be trusted.
+Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, ByteSink target, const WholeFile& table,
+                      int toGb) {
+  SourcePiece piece;
+  size_t held = 0;  // the bytes a piece left for the next one
+  uint64_t total = 0;
+  for (;;) {
+    const size_t request = SourcePieceSize - held;
+    const size_t got = std::fread(buffer + held, 1, request, source);
+    total += got;
+    held += got;
+    piece.last = got < request;
+    if (piece.last && std::ferror(source) != 0) return Outcome::ReadFailed;
+    if (RunConverter(target, table, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
+    held -= piece.used;
+    std::memmove(buffer, buffer + piece.used, held);
+    if (piece.last) return total == size ? Outcome::Done : Outcome::ReadFailed;
+  }
 }
 }  // namespace
 
@@ -102,15 +107,23 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
       ShowErrorBox(owner, ErrorOpenConvertTable, tableName, StyleStop);
       return false;
     }
-    // A table cut short or padded would convert wrongly without a word.
-    if (!ReadWholeFile(owner, tablePath, ErrorOpenConvertTable, ErrorReadConvertTable,
-                       ConvertTableSize(ConvertMode, toGb), table)) {
-      return false;
-    }
+    if (!ReadTable(owner, tablePath, ConvertTableSize(ConvertMode, toGb), table)) return false;
   }
-  // An empty source is a valid text and converts to an empty target.
-  WholeFile source;
-  if (!ReadWholeFile(owner, sourcePath, ErrorOpenConvertSource, ErrorReadConvertSource, 0, source)) return false;
+  FileHandle source = OpenForReading(sourcePath);
+  if (!source) {
+    ShowErrorBox(owner, ErrorOpenConvertSource, sourcePath, StyleStop);
+    return false;
+  }
+  uint64_t sourceSize = 0;
+  if (!MeasureFile(source.get(), &sourceSize)) {
+    ShowErrorBox(owner, ErrorReadConvertSource, sourcePath, StyleStop);
+    return false;
+  }
+  Block<uint8_t> buffer = AllocateZeroed<uint8_t>(SourcePieceSize);
+  if (!buffer) {
+    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
+    return false;
+  }
 
   if (PathExists(targetPath)) {
     char question[OverwritePromptCapacity];
@@ -128,9 +141,17 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   if (targetBuffer) std::setvbuf(target.file.get(), targetBuffer.get(), _IOFBF, TargetBufferSize);
-  if (RunConverter(ByteSink{WriteToFile, target.file.get()}, table, source, toGb) != 0) {
+  // An empty source is a valid text and converts to an empty target.
+  Outcome outcome =
+      ConvertPieces(source.get(), sourceSize, buffer.get(), ByteSink{WriteToFile, target.file.get()}, table, toGb);
+  if (outcome != Outcome::Done) {
+    // A source that could not be read, or that shrank or grew meanwhile,
+    // leaves the old target as it was.
     AbandonReplacement(&target);
-    ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
+    if (outcome == Outcome::ReadFailed)
+      ShowErrorBox(owner, ErrorReadConvertSource, sourcePath, StyleStop);
+    else
+      ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;
   }
   // What stdio still holds is written at the close, which may fail as well.
