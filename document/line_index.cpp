@@ -19,25 +19,32 @@ void DropIndex() {
   Document.lineCount = 0;
 }
 
-// The index storage, doubled whenever an entry would leave fewer than
-// LineIndexFreeEntries free: a growth copies at most what was written
-// before it, so the whole index costs a few copies of itself at most.
+// The index storage. It grows at least twofold and at most sixteenfold,
+// to what the lines so far promise for the whole text: one growth for most
+// files, and never more copying than a few times the index itself.
 struct IndexWriter {
   uint32_t* entries;
   size_t capacity;
-  size_t count;  // entries written after entry 0: the line count
+  size_t count;       // entries written after entry 0: the line count
+  size_t textLength;  // the bytes being indexed
 
   bool Append(uint32_t offset) {
-    if (count + 2 + LineIndexFreeEntries > capacity && !Grow()) return false;
+    if (count + 2 + LineIndexFreeEntries > capacity && !Grow(offset)) return false;
     entries[++count] = offset;
     return true;
   }
 
-  bool Grow() {
+  bool Grow(size_t scanned) {
     // Line numbers are signed 32-bit everywhere they are shown.
     constexpr size_t MostEntries = static_cast<size_t>(INT_MAX);
     if (capacity >= MostEntries) return false;
-    size_t grown = capacity > MostEntries / 2 ? MostEntries : 2 * capacity;
+    const double promised =
+        static_cast<double>(count) * static_cast<double>(textLength) / static_cast<double>(scanned > 0 ? scanned : 1);
+    const double least = 2.0 * static_cast<double>(capacity);
+    const double most = 16.0 * static_cast<double>(capacity);
+    double wanted = 1.125 * promised + static_cast<double>(LineIndexFreeEntries);
+    wanted = wanted < least ? least : wanted > most ? most : wanted;
+    const size_t grown = wanted >= static_cast<double>(MostEntries) ? MostEntries : static_cast<size_t>(wanted);
     if (!GrowBlock(Document.LineIndex, grown)) return false;
     entries = Document.LineIndex.get();
     capacity = grown;
@@ -258,7 +265,7 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
   s.text = Document.text.get();
   s.width = static_cast<uint32_t>(ClampCharsPerLine(Settings.charsPerLine));
   s.end = n;
-  s.writer = IndexWriter{Document.LineIndex.get(), LineIndexStep, 0};
+  s.writer = IndexWriter{Document.LineIndex.get(), LineIndexStep, 0, n};
   bool ok = true;
   size_t base = 0;
   for (; ok && !s.stopped && n - base >= BlockBytes; base += BlockBytes) {

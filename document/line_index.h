@@ -6,8 +6,9 @@
 
 #include "shell/prompts.h"
 
-// The index storage starts with room for this many entries and doubles
-// whenever fewer than LineIndexFreeEntries would stay free after an entry.
+// The index storage starts with room for this many entries and grows at
+// least twofold whenever fewer than LineIndexFreeEntries would stay free
+// after an entry.
 constexpr size_t LineIndexStep = 1024;
 constexpr size_t LineIndexFreeEntries = 4;
 
