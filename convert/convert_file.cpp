@@ -1,7 +1,11 @@
 #include "convert/convert_file.h"
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
@@ -11,17 +15,114 @@
 namespace {
 constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
 
-// Output is handed to the file in chunks of about 2 KB; a larger stdio buffer
-// turns them into few system calls.
-constexpr size_t TargetBufferSize = 1u << 20;
-
 // The source is read and converted in pieces of this size, which stay in the
 // processor's cache from the read to the conversion.
 constexpr size_t SourcePieceSize = 1u << 18;
 
-size_t WriteToFile(void* handle, const uint8_t* bytes, size_t count) {
-  return std::fwrite(bytes, 1, count, static_cast<std::FILE*>(handle));
+// The converters hand their output over in chunks of about 2 KB; it goes
+// to the file in blocks of this size, written by a second thread while the
+// next block is converted.
+constexpr size_t OutputBlockSize = 1u << 20;
+
+struct OutputBlocks {
+  Block<uint8_t> bytes[2];
+};
+
+bool AllocateOutputBlocks(OutputBlocks& blocks) {
+  for (Block<uint8_t>& block : blocks.bytes) {
+    block = AllocateZeroed<uint8_t>(OutputBlockSize);
+    if (!block) return false;
+  }
+  return true;
 }
+
+// Fills one block while the other is written. Without a second thread (one
+// could not be started) the blocks are written in turn.
+class TargetWriter {
+ public:
+  TargetWriter(std::FILE* file, OutputBlocks& blocks) : file_(file), blocks_(blocks) {
+    try {
+      thread_ = std::thread([this] { WriteHandedBlocks(); });
+    } catch (const std::system_error&) {
+    }
+  }
+  ~TargetWriter() { Finish(); }
+
+  // A byte sink for the converters.
+  static size_t Take(void* handle, const uint8_t* bytes, size_t count) {
+    TargetWriter& writer = *static_cast<TargetWriter*>(handle);
+    if (writer.filled_ + count > OutputBlockSize && !writer.HandOver()) return 0;
+    std::memcpy(writer.blocks_.bytes[writer.current_].get() + writer.filled_, bytes, count);
+    writer.filled_ += count;
+    return count;
+  }
+
+  // Writes what is left and waits for the second thread; false when any
+  // write failed.
+  bool Finish() {
+    bool written = filled_ == 0 || HandOver();
+    if (thread_.joinable()) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        closing_ = true;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
+    return written && !failed_;
+  }
+
+ private:
+  // Hands the filled block to the writing thread once the one before is
+  // written, and goes on in the other block.
+  bool HandOver() {
+    const uint8_t* bytes = blocks_.bytes[current_].get();
+    const size_t count = filled_;
+    current_ ^= 1;
+    filled_ = 0;
+    if (!thread_.joinable()) {
+      if (std::fwrite(bytes, 1, count, file_) != count) failed_ = true;
+      return !failed_;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return handed_ == nullptr; });
+    if (failed_) return false;
+    handed_ = bytes;
+    handedCount_ = count;
+    lock.unlock();
+    changed_.notify_all();
+    return true;
+  }
+
+  void WriteHandedBlocks() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return handed_ != nullptr || closing_; });
+      if (handed_ == nullptr) return;
+      const uint8_t* bytes = handed_;
+      const size_t count = handedCount_;
+      lock.unlock();
+      const bool written = std::fwrite(bytes, 1, count, file_) == count;
+      lock.lock();
+      if (!written) failed_ = true;
+      handed_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  std::FILE* file_;
+  OutputBlocks& blocks_;
+  int current_ = 0;
+  size_t filled_ = 0;
+  std::thread thread_;
+  // Shared with the writing thread.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const uint8_t* handed_ = nullptr;  // a block being written
+  size_t handedCount_ = 0;
+  bool closing_ = false;
+  bool failed_ = false;
+};
 
 struct WholeFile {
   Block<uint8_t> bytes;
@@ -69,8 +170,10 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // Converts the source piece by piece into the target, up to the end of the
 // file as it is read. A source that reads other than `size` bytes changed
 // while it was read, and its conversion is not to be trusted.
-Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, ByteSink target, const WholeFile& table,
-                      int toGb) {
+Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, std::FILE* targetFile, OutputBlocks& blocks,
+                      const WholeFile& table, int toGb) {
+  TargetWriter writer(targetFile, blocks);
+  const ByteSink target{TargetWriter::Take, &writer};
   SourcePiece piece;
   size_t held = 0;  // the bytes a piece left for the next one
   uint64_t total = 0;
@@ -84,8 +187,10 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, ByteSin
     if (RunConverter(target, table, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
     held -= piece.used;
     std::memmove(buffer, buffer + piece.used, held);
-    if (piece.last) return total == size ? Outcome::Done : Outcome::ReadFailed;
+    if (piece.last) break;
   }
+  if (!writer.Finish()) return Outcome::WriteFailed;
+  return total == size ? Outcome::Done : Outcome::ReadFailed;
 }
 }  // namespace
 
@@ -120,7 +225,8 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   Block<uint8_t> buffer = AllocateZeroed<uint8_t>(SourcePieceSize);
-  if (!buffer) {
+  OutputBlocks blocks;
+  if (!buffer || !AllocateOutputBlocks(blocks)) {
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
     return false;
   }
@@ -130,9 +236,6 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     FormatOverwritePrompt(question, sizeof question, targetPath);
     if (!AskYesNo(owner, question, "Message")) return false;
   }
-  // Without the larger buffer stdio's own serves, only slower; it outlives
-  // the file that uses it.
-  Block<char> targetBuffer = AllocateZeroed<char>(TargetBufferSize);
   // The converted text goes to a new file that replaces the target only when
   // whole: a failure half way leaves the old target as it was.
   ReplacementRecord target;
@@ -140,10 +243,8 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     ShowErrorBox(owner, ErrorCreateConvertTarget, targetPath, StyleStop);
     return false;
   }
-  if (targetBuffer) std::setvbuf(target.file.get(), targetBuffer.get(), _IOFBF, TargetBufferSize);
   // An empty source is a valid text and converts to an empty target.
-  Outcome outcome =
-      ConvertPieces(source.get(), sourceSize, buffer.get(), ByteSink{WriteToFile, target.file.get()}, table, toGb);
+  Outcome outcome = ConvertPieces(source.get(), sourceSize, buffer.get(), target.file.get(), blocks, table, toGb);
   if (outcome != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.
@@ -154,7 +255,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
       ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;
   }
-  // What stdio still holds is written at the close, which may fail as well.
+  // The close may fail as well.
   if (!FinishReplacement(&target)) {
     ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;
