@@ -162,27 +162,27 @@ uint64_t FirstBytes(uint64_t high, uint64_t carry) {
   return (evenRuns & EvenBits) | (oddRuns & OddBits);
 }
 
+enum class BlockScan { Done, NeedsByteRule, IndexFull };
+
 // A block of 64 bytes at `base` whose TAB, LF, CR and Ctrl-Z all stand where
 // no second byte is awaited (the common case): its cells are counted from
-// one such byte or line break to the next. False when the block needs the
-// byte-by-byte rule; `ok` false when the index cannot grow.
-bool ScanBlock(ScanState& s, size_t base, bool& ok) {
+// one such byte or line break to the next.
+BlockScan ScanBlock(ScanState& s, size_t base) {
   const BlockMasks m = ClassifyBlock(s.text + base);
   const uint64_t carry = s.second ? 1 : 0;
   const uint64_t firsts = FirstBytes(m.high, carry);
   const uint64_t seconds = (firsts << 1) | carry;
   // TAB, LF, CR and Ctrl-Z keep the pairing across them: bytes-by-byte.
-  if ((seconds & m.special) != 0) return false;
+  if ((seconds & m.special) != 0) return BlockScan::NeedsByteRule;
 
   const size_t blockEnd = base + BlockBytes;
   size_t p = base;
   const uint32_t width = s.width;
   uint32_t col = s.col;
-  ok = true;
   if (col >= width) {
     // The block before ended in a first byte in the last cell: the line
     // ends after its second byte, the first byte here.
-    if (!s.writer.Append(static_cast<uint32_t>(base + 1))) return ok = false, true;
+    if (!s.writer.Append(static_cast<uint32_t>(base + 1))) return BlockScan::IndexFull;
     col = 0;
     p = base + 1;
   }
@@ -204,15 +204,11 @@ bool ScanBlock(ScanState& s, size_t base, bool& ok) {
         p = blockEnd;
         break;
       }
-      if (!s.writer.Append(static_cast<uint32_t>(p))) return ok = false, true;
+      if (!s.writer.Append(static_cast<uint32_t>(p))) return BlockScan::IndexFull;
       col = 0;
     }
-    if (p >= e) {
-      if (e == blockEnd) break;
-    } else {
-      col += static_cast<uint32_t>(e - p);
-      if (e == blockEnd) break;
-    }
+    col += static_cast<uint32_t>(e - p);
+    if (e == blockEnd) break;
     const uint8_t b = s.text[e];
     if (b == 0x09) {
       col = col - col % 8 + 8;
@@ -227,7 +223,7 @@ bool ScanBlock(ScanState& s, size_t base, bool& ok) {
       break;
     }
     if (col >= width) {
-      if (!s.writer.Append(static_cast<uint32_t>(e + 1))) return ok = false, true;
+      if (!s.writer.Append(static_cast<uint32_t>(e + 1))) return BlockScan::IndexFull;
       col = 0;
     }
     p = e + 1;
@@ -237,7 +233,7 @@ bool ScanBlock(ScanState& s, size_t base, bool& ok) {
   s.second = (firsts >> 63) != 0;
   if ((firsts & m.shiftJisLead & valid) != 0) s.shiftJis = true;
   if ((seconds & m.big5Trail & valid) != 0) s.big5 = true;
-  return true;
+  return BlockScan::Done;
 }
 }  // namespace
 
@@ -269,7 +265,8 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
   bool ok = true;
   size_t base = 0;
   for (; ok && !s.stopped && n - base >= BlockBytes; base += BlockBytes) {
-    if (!ScanBlock(s, base, ok)) ok = ScanBytes(s, base, base + BlockBytes);
+    const BlockScan scan = ScanBlock(s, base);
+    ok = scan == BlockScan::Done || (scan == BlockScan::NeedsByteRule && ScanBytes(s, base, base + BlockBytes));
   }
   if (ok && !s.stopped) ok = ScanBytes(s, base, n);
   if (ok && s.col > 0) ok = s.writer.Append(static_cast<uint32_t>(s.end));
