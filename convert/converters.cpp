@@ -179,8 +179,9 @@ void PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
 // byte that is the last source byte has no partner and is dropped.
 template <typename Code>
 int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                   size_t sourceLength) {
-  FillPairOutput<Code>(table, tableLength);
+                   size_t sourceLength, SourcePiece* piece) {
+  if (piece == nullptr || !piece->tableReady) FillPairOutput<Code>(table, tableLength);
+  if (piece != nullptr) piece->tableReady = true;
   uint8_t* out = ConvertOutputBuffer.bytes;
   ConvertOutputBuffer.count = 0;
   size_t chunkStart = 0;  // the source byte whose output is buffer byte 0
@@ -239,8 +240,12 @@ int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, co
   }
   ConvertOutputBuffer.count = i - chunkStart;
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
+  // A lead byte is left: its partner opens the next piece.
+  if (piece != nullptr) piece->used = piece->last ? sourceLength : i;
   return 0;
 }
+
+bool IsLastPiece(const SourcePiece* piece) { return piece == nullptr || piece->last; }
 
 void Append(uint8_t b) { ConvertOutputBuffer.bytes[ConvertOutputBuffer.count++] = b; }
 }  // namespace
@@ -258,19 +263,19 @@ size_t ConvertTableSize(int mode, int toGb) {
 }
 
 int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb) {
-  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength);
-  return ConvertByTable<Big5Source>(target, table, tableLength, source, sourceLength);
+                  int toGb, SourcePiece* piece) {
+  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength, piece);
+  return ConvertByTable<Big5Source>(target, table, tableLength, source, sourceLength, piece);
 }
 
 int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb) {
-  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength);
-  return ConvertByTable<SjisSource>(target, table, tableLength, source, sourceLength);
+                  int toGb, SourcePiece* piece) {
+  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength, piece);
+  return ConvertByTable<SjisSource>(target, table, tableLength, source, sourceLength, piece);
 }
 
-int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength) {
-  bool gbMode = false;
+int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece) {
+  bool gbMode = piece != nullptr && piece->gbMode;
   size_t i = 0;
   ConvertOutputBuffer.count = 0;
   while (i < sourceLength) {
@@ -278,7 +283,10 @@ int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength) {
     if (IsGbLeadByte(b)) {
       // A lead byte that is the last source byte has no partner: it is
       // dropped, and no "~{" is opened for it.
-      if (i + 1 >= sourceLength) break;
+      if (i + 1 >= sourceLength) {
+        if (IsLastPiece(piece)) i = sourceLength;
+        break;
+      }
       if (!gbMode) {
         Append('~');
         Append('{');
@@ -300,11 +308,15 @@ int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength) {
     if (ConvertOutputBuffer.count >= ConvertChunkThreshold && !WriteOutput(target)) return 1;
   }
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
+  if (piece != nullptr) {
+    piece->used = i;
+    piece->gbMode = gbMode;
+  }
   return 0;
 }
 
-int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength) {
-  bool gbMode = false;
+int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece) {
+  bool gbMode = piece != nullptr && piece->gbMode;
   size_t i = 0;
   ConvertOutputBuffer.count = 0;
   while (i < sourceLength) {
@@ -312,7 +324,10 @@ int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength) {
     if (b == '~') {
       // A "~" as the last source byte starts no escape and is dropped, as
       // a "~" before any other byte is.
-      if (i + 1 >= sourceLength) break;
+      if (i + 1 >= sourceLength) {
+        if (IsLastPiece(piece)) i = sourceLength;
+        break;
+      }
       const uint8_t next = source[i + 1];
       if (next == '{') {
         gbMode = true;
@@ -329,7 +344,10 @@ int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength) {
     } else if (gbMode) {
       // A source that ends in GB mode after the first byte of a pair: the
       // unfinished character is dropped.
-      if (i + 1 >= sourceLength) break;
+      if (i + 1 >= sourceLength) {
+        if (IsLastPiece(piece)) i = sourceLength;
+        break;
+      }
       Append(static_cast<uint8_t>(b | 0x80));
       Append(static_cast<uint8_t>(source[i + 1] | 0x80));
       i += 2;
@@ -340,5 +358,9 @@ int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength) {
     if (ConvertOutputBuffer.count >= ConvertChunkThreshold && !WriteOutput(target)) return 1;
   }
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
+  if (piece != nullptr) {
+    piece->used = i;
+    piece->gbMode = gbMode;
+  }
   return 0;
 }

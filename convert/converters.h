@@ -32,6 +32,17 @@ struct ConvertOutputRecord {
 
 extern ConvertOutputRecord ConvertOutputBuffer;
 
+// A source converted piece by piece: what one piece hands to the next. A
+// piece that is not the last leaves unconverted the character or escape
+// that it cuts off (at most one byte); `used` tells where the next piece
+// begins. Every converter takes a null piece as one whole source.
+struct SourcePiece {
+  bool last = false;
+  size_t used = 0;          // set by the converter: the source bytes it took
+  bool tableReady = false;  // the table's pair outputs are filled
+  bool gbMode = false;      // HZ: the mode the next piece starts in
+};
+
 // Cells in a whole table file of each kind (2 bytes each).
 constexpr size_t GbTableCells = 94 * 94;     // "GBBIG5.TBL", "GBSJIS.TBL"
 constexpr size_t Big5TableCells = 94 * 157;  // "BIG5GB.TBL"
@@ -47,10 +58,10 @@ size_t ConvertTableSize(int mode, int toGb);
 // Shift JIS (ConvertGbSjis) source. Result 0 when every chunk was written
 // whole, 1 as soon as one was not (the rest of the buffer is not written).
 int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb);
+                  int toGb, SourcePiece* piece = nullptr);
 int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb);
+                  int toGb, SourcePiece* piece = nullptr);
 
 // HZ by rule, in each direction; results as above.
-int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength);
-int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength);
+int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece = nullptr);
+int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece = nullptr);

@@ -49,6 +49,7 @@ bool LoadDocument(WindowRef owner, const char* path) {
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
     return false;
   }
+  PrepareToFill(text.get(), static_cast<size_t>(size));
   // An empty file reads nothing and is an empty document, not a failure.
   if (size > 0 && ReadWhole(file.get(), text.get(), static_cast<size_t>(size)) == 0) {
     ShowErrorBox(owner, ErrorReadFile, path, StylePlain);
@@ -58,7 +59,7 @@ bool LoadDocument(WindowRef owner, const char* path) {
   Document.text = std::move(text);
   Document.textSize = static_cast<size_t>(size) + 1;
   Document.textLength = static_cast<uint32_t>(size);
-  if (Settings.supportHZ != 0) DecodeHz(owner);
+  if (Settings.supportHZ != 0) DecodeHz();
   return true;
 }
 

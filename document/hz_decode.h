@@ -4,12 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/prompts.h"
-
 // Decodes in[0..n) into out, which has room for n bytes; returns the count
-// written (never above n).
+// written (never above n). The output never runs ahead of the input, so out
+// may be in itself.
 size_t DecodeHzBytes(const uint8_t* in, size_t n, uint8_t* out);
 
-// Decodes the document text in place of the text as read. On an allocation
-// failure shows message 5, keeps the text undecoded and returns false.
-bool DecodeHz(WindowRef owner);
+// Decodes the document text in place, from its first "~" on (a text
+// without one is left as it is); the bytes decoding frees become zeros.
+void DecodeHz();

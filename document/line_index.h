@@ -6,12 +6,11 @@
 
 #include "shell/prompts.h"
 
-// The index storage starts with room for this many entries and grows by as
-// many again.
+// The index storage starts with room for this many entries and grows at
+// least twofold whenever fewer than LineIndexFreeEntries would stay free
+// after an entry.
 constexpr size_t LineIndexStep = 1024;
-// The storage grows before the entry that would be this many since the start
-// or since the last growth, so at least four entries are always free.
-constexpr int LineIndexGrowthCount = 1020;
+constexpr size_t LineIndexFreeEntries = 4;
 
 // Rebuilds Document.LineIndex and lineCount over the first n bytes of the
 // text (at most what the text holds) with Settings.charsPerLine cells per

@@ -20,7 +20,10 @@ int32_t OnOpenCommand(HWND frame, WPARAM, WPARAM, LPARAM) {
 }
 
 void OpenDocument(HWND frame, const char* path) {
+  // A large file takes a moment to read and index; the cursor says so.
+  HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   bool named = LoadAndIndexDocument(frame, path);
+  SetCursor(previous);
   ClearSelection();
   SendMessageA(frame, WM_COMMAND, ZK_CMD_CODE_GB + CodeType, 0);
   SetFrameTitle(frame, named ? path : nullptr);

@@ -1,9 +1,13 @@
 // Loading: HZ decoding and the line index at random widths.
+#include <algorithm>
+#include <vector>
+
 #include "document/document.h"
 #include "document/hz_decode.h"
 #include "document/line_index.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/settings_values.h"
+#include "tests/reference_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetForFuzzing();
@@ -11,7 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Settings.charsPerLine = ClampCharsPerLine(TakeWord(input) % 600);
   bool decodeHz = TakeByte(input) & 1;
   PutDocumentText(nullptr, input.data, input.size);
-  if (decodeHz) DecodeHz(nullptr);
+  if (decodeHz) {
+    DecodeHz();
+    // Decoded in place, the text equals the byte rule's output.
+    std::vector<uint8_t> expected(input.size + 1);
+    expected.resize(DecodeHzByteByByte(input.data, input.size, expected.data()));
+    FUZZ_CHECK(Document.textLength == expected.size());
+    FUZZ_CHECK(std::equal(expected.begin(), expected.end(), Document.text.get()));
+  }
   FUZZ_CHECK(Document.textLength <= input.size);
   FUZZ_CHECK(Document.text[Document.textLength] == 0);
   BuildLineIndex(nullptr, Document.textLength);

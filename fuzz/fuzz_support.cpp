@@ -58,7 +58,7 @@ ByteSink MakeCheckedSink(CheckedSinkState& state) { return ByteSink{WriteChecked
 size_t FuzzRuleConverter(RuleConverter convert, FuzzInput& input) {
   CheckedSinkState state;
   state.failAt = static_cast<int>(TakeByte(input) % 8) - 1;
-  int result = convert(MakeCheckedSink(state), input.data, input.size);
+  int result = convert(MakeCheckedSink(state), input.data, input.size, nullptr);
   FUZZ_CHECK(result == (state.failed ? 1 : 0));
   return state.written;
 }
@@ -72,7 +72,7 @@ void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint
   size_t tableLength = (static_cast<size_t>(TakeWord(input)) * 7) % (fullTableSize + 1);
   std::vector<uint8_t> table(tableLength);
   for (size_t i = 0; i < tableLength; ++i) table[i] = static_cast<uint8_t>(i * 131 + 7);
-  int result = convert(MakeCheckedSink(state), table.data(), table.size(), input.data, input.size, toGb);
+  int result = convert(MakeCheckedSink(state), table.data(), table.size(), input.data, input.size, toGb, nullptr);
   FUZZ_CHECK(result == (state.failed ? 1 : 0));
   FUZZ_CHECK(state.written <= input.size);
 }

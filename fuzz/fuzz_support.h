@@ -38,17 +38,18 @@ struct CheckedSinkState {
 };
 
 struct ByteSink;
+struct SourcePiece;
 ByteSink MakeCheckedSink(CheckedSinkState& state);
 
 // Runs an HZ converter on the rest of `input` through a checked sink that
 // fails at a chunk the input chooses; checks the result against the sink and
 // returns the bytes written.
-using RuleConverter = int (*)(ByteSink, const uint8_t*, size_t);
+using RuleConverter = int (*)(ByteSink, const uint8_t*, size_t, SourcePiece*);
 size_t FuzzRuleConverter(RuleConverter convert, FuzzInput& input);
 
 // Runs one conversion through a checked sink, with a table, source and
 // failure point taken from the input, and checks what every converter
 // promises: chunks of at most 2041 bytes, an output within `outputBound`
 // times the source (plus 2), and a stop at the first failed chunk.
-using TableConverter = int (*)(ByteSink, const uint8_t*, size_t, const uint8_t*, size_t, int);
+using TableConverter = int (*)(ByteSink, const uint8_t*, size_t, const uint8_t*, size_t, int, SourcePiece*);
 void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint8_t* data, size_t size);

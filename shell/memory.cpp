@@ -1,5 +1,11 @@
 #include "shell/memory.h"
 
+#include <cstdint>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace {
 int allowedAllocations = -1;
 }
@@ -12,3 +18,17 @@ bool AllowAllocation() {
 }
 
 void FailAllocationsAfter(int successes) { allowedAllocations = successes; }
+
+void PrepareToFill(uint8_t* block, size_t length) {
+  constexpr size_t PageSize = 4096;
+#ifdef __linux__
+  constexpr uintptr_t PageMask = PageSize - 1;
+  uintptr_t first = (reinterpret_cast<uintptr_t>(block) + PageMask) & ~PageMask;
+  uintptr_t last = (reinterpret_cast<uintptr_t>(block) + length) & ~PageMask;
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+  // The block is zero-filled already: the writes change nothing but where
+  // the pages come from.
+  volatile uint8_t* bytes = block;
+  for (size_t k = 0; k < length; k += PageSize) bytes[k] = 0;
+}

@@ -30,6 +30,13 @@ Block<T> AllocateZeroed(size_t count) {
   return Block<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
 }
 
+// Readies a large block that is about to be filled whole: where the system
+// allows, asks for large pages, which spares most of the faults of first
+// touching it; then writes a 0 to every page. A read into pages never
+// touched can cost two faults a page where the system checks the buffer
+// before it reads.
+void PrepareToFill(uint8_t* block, size_t length);
+
 // Grows `block` to `count` elements, keeping its contents; the new tail is
 // not cleared. On failure the block stays as it was and false is returned.
 template <typename T>

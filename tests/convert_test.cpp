@@ -62,7 +62,7 @@ int RunDirection(Direction direction, const Bytes& table, const Bytes& source, C
   if (direction == HzToGb) return ConvertHzToGb(target, source.data(), source.size());
   auto convert = direction == GbToBig5 || direction == Big5ToGb ? ConvertGbBig5 : ConvertGbSjis;
   return convert(target, table.data(), table.size(), source.data(), source.size(),
-                 direction == Big5ToGb || direction == SjisToGb);
+                 direction == Big5ToGb || direction == SjisToGb, nullptr);
 }
 
 size_t CellsFor(Direction direction) {
