@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/document.h"
@@ -19,6 +20,7 @@
 #include "shell/frame_win32.h"
 #include "shell/memory.h"
 #include "shell/settings_values.h"
+#include "shell/wide_text_win32.h"
 #include "tests/viewer_harness_win32.h"
 
 TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton) {
@@ -155,23 +157,25 @@ TEST_F(Viewer, KeysAndScrollMessagesMoveTheViewAndALineStepDrawsOnlyTheNewRow) {
   EXPECT_TRUE(CellShows(0, 0, 0, Narrow('0')));
 }
 
-TEST_F(Viewer, ThreeDroppedFilesOpenTheFirstAndStartInstancesForTheOthers) {
+TEST_F(Viewer, ThreeDroppedFilesNamedInAnyScriptOpenTheFirstAndStartInstancesForTheOthers) {
   ASSERT_TRUE(StartViewer());
   SetModulePath(InstallProgram(folder).c_str());
-  std::string names[3] = {folder.File("a.gb"), folder.File("b.gb"), folder.File("c.gb")}, list;
+  std::string names[3] = {folder.File("中文.gb"), folder.File("日本語.jp"), folder.File("한국어 글.txt")};
+  std::wstring list;
   for (const std::string& name : names) {
-    WriteFile(name, ToBytes(name + "\r\n"));
-    list += name + '\0';
+    WriteFile(name, ToBytes("text\r\n"));
+    list += WideFromUtf8(name.c_str()) + L'\0';
   }
-  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() + 1);
+  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
   auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
   files->pFiles = sizeof(DROPFILES);
-  std::memcpy(files + 1, list.data(), list.size());
+  files->fWide = TRUE;
+  std::memcpy(files + 1, list.data(), list.size() * sizeof(wchar_t));
   GlobalUnlock(drop);
   PostMessageA(FrameWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-  EXPECT_TRUE(WaitFor([&] {
-    return FrameTitles() == Strings{Title + " - " + names[0], Title + " - " + names[1], Title + " - " + names[2]};
-  }));
+  Strings titles{Title + " - " + names[0], Title + " - " + names[1], Title + " - " + names[2]};
+  std::sort(titles.begin(), titles.end());
+  EXPECT_TRUE(WaitFor([&] { return FrameTitles() == titles; }));
   EXPECT_EQ(WindowText(FrameWindow), Title + " - " + names[0]);
   EXPECT_EQ(DialogsShown, Strings{});
 }
@@ -182,9 +186,9 @@ TEST_F(Viewer, StoredSettingsAreClampedAtTheStartWrittenAtExitAndReadBack) {
       {"TextColor", "20", "15"}, {"BackColor", "-3", "1"}, {"CharsPerLine", "8", "16"}, {"LinePitch", "0", "2"}};
   for (auto& value : clamped) StoreSetting(value[0], value[1]);
   StoreSetting("Country", "7");
-  // A rectangle of no width is not used.
-  for (const char* key : {"Left", "Top", "Bottom"}) StoreSetting(key, "100");
-  StoreSetting("Right", "50");
+  // A rectangle wholly off the screen is not used.
+  for (const char* key : {"Left", "Top"}) StoreSetting(key, "-5000");
+  for (const char* key : {"Right", "Bottom"}) StoreSetting(key, "-10");
   StoreSetting("TabFile", "1");
   ASSERT_TRUE(StartViewer());
   // "TabFile" keeps the table items; they and the other commands still to
@@ -193,9 +197,9 @@ TEST_F(Viewer, StoredSettingsAreClampedAtTheStartWrittenAtExitAndReadBack) {
                   ZK_CMD_COLOUR, ZK_CMD_TABLE_GB, ZK_CMD_TABLE_BIG5, ZK_CMD_TABLE_SJIS}) {
     EXPECT_EQ(MenuFlags(id), 0) << id;
   }
-  RECT frame{}, expected{50, 60, 850, 660};
+  RECT frame{}, expected{50, 60, 850, 660}, screen{0, 0, 1280, 1024}, seen{};
   GetWindowRect(FrameWindow, &frame);
-  EXPECT_NE(frame.right, 50);
+  EXPECT_TRUE(IntersectRect(&seen, &frame, &screen));
   ExpectCodeChecked(ZK_CMD_CODE_GB);
   // White background, dark blue characters, rows of 18 pixels.
   Open("clamped.gb", "A\r\n");
@@ -287,12 +291,13 @@ TEST(DispatchTables, UnlistedMessagesReachTheChosenDefaultAndCommandsMatchOnThei
 }
 
 TEST_F(Viewer, TheRealProgramEndsWithAMessageWithoutItsFontAndOpensQuotedNamesHereAndInANewInstance) {
-  std::string program = InstallProgram(folder), first = folder.File("a b.gb"), second = folder.File("c.gb");
-  STARTUPINFOA startup{};
+  std::string program = InstallProgram(folder), first = folder.File("中文 名.gb"), second = folder.File("日本語.jp");
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  auto start = [&](std::string line) {
-    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  auto start = [&](const std::string& line) {
+    std::wstring wide = WideFromUtf8(line.c_str());
+    return CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
   };
   WriteTestFonts(folder.path.string(), 1);
   StoreSetting("Country", "1");
@@ -311,7 +316,7 @@ TEST_F(Viewer, TheRealProgramEndsWithAMessageWithoutItsFontAndOpensQuotedNamesHe
   ASSERT_TRUE(start("\"" + program + "\" \"" + first + "\" " + second));
   ASSERT_TRUE(WaitFor([&] { return FrameTitles() == Strings{Title + " - " + first, Title + " - " + second}; }));
   // Typed keys go to the window that has the focus: its process ends.
-  HWND here = FindWindowA("ZK", (Title + " - " + first).c_str());
+  HWND here = FindWindowW(L"ZK", WideFromUtf8((Title + " - " + first).c_str()).c_str());
   SetForegroundWindow(here);
   WaitFor([&] { return GetForegroundWindow() == here; }, 5000);
   Type({VK_CONTROL, 'Q'});
