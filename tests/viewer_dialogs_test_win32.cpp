@@ -138,6 +138,7 @@ TEST_F(Viewer, TheColourDialogRepaintsInTheChosenColoursAndCancelPutsThemBack) {
     Click(dialog, ZK_FIRST_BACK_SWATCH + 7);
     expected = {ZK_FIRST_TEXT_SWATCH + 2, ZK_FIRST_BACK_SWATCH + 7};
     EXPECT_TRUE(WaitFor([&] { return framed(dialog) == expected; }, 3000));
+    SaveScreenshot(dialog, "colour-dialog");
     Click(dialog, IDCANCEL);
   });
   Send(WM_COMMAND, ZK_CMD_COLOUR);
@@ -146,7 +147,6 @@ TEST_F(Viewer, TheColourDialogRepaintsInTheChosenColoursAndCancelPutsThemBack) {
   AnswerDialogWith("Change Color", [](HWND dialog) {
     Click(dialog, ZK_FIRST_TEXT_SWATCH + 14);  // yellow on
     Click(dialog, ZK_FIRST_BACK_SWATCH + 4);   // dark red
-    SaveScreenshot(dialog, "colour-dialog");
     Click(dialog, IDOK);
   });
   Send(WM_COMMAND, ZK_CMD_COLOUR);
