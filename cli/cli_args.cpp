@@ -61,6 +61,25 @@ bool ParseInteger(const std::string& text, long long& value) {
   return errno == 0 && end != nullptr && *end == '\0';
 }
 
+bool ParseWholeOption(const ParsedArgs& args, const char* name, long long low, long long high, long long& value) {
+  const std::string* text = OptionValue(args, name);
+  if (text == nullptr) return true;
+  return ParseInteger(*text, value) && value >= low && value <= high;
+}
+
+bool ParseCodeOption(const ParsedArgs& args, int* code) {
+  const std::string* name = OptionValue(args, "--code");
+  if (name == nullptr) return true;
+  const char* const names[3] = {"gb", "big5", "sjis"};
+  for (int k = 0; k < 3; ++k) {
+    if (*name == names[k]) {
+      *code = k;  // the code types run in this order
+      return true;
+    }
+  }
+  return false;
+}
+
 int UsageError(const char* command, const std::string& message) {
   std::fprintf(stderr, "zk: %s\nTry 'zk %s --help'.\n", message.c_str(), command);
   return 2;

@@ -75,12 +75,6 @@ bool ParsePaper(const std::string& text, Paper* paper) {
   return true;
 }
 
-bool ParseWholeOption(const ParsedArgs& args, const char* name, long long low, long long high, long long& value) {
-  const std::string* text = OptionValue(args, name);
-  if (text == nullptr) return true;
-  return ParseInteger(*text, value) && value >= low && value <= high;
-}
-
 // `utf8` in the bytes of `code`, each character the code lacks (or a byte
 // that is no UTF-8) as "?", so that "&f" draws the name in the ZK font.
 std::string CodeBytesFromUtf8(const char* utf8, int code) {
@@ -246,16 +240,7 @@ int RunPrintCommand(int argc, char** argv, int first) {
   if (output == nullptr) return UsageError("print", "print needs -o OUT.pdf");
 
   int code = -1;
-  if (const std::string* name = OptionValue(args, "--code")) {
-    if (*name == "gb")
-      code = CodeGb;
-    else if (*name == "big5")
-      code = CodeBig5;
-    else if (*name == "sjis")
-      code = CodeShiftJis;
-    else
-      return UsageError("print", "--code takes gb, big5 or sjis");
-  }
+  if (!ParseCodeOption(args, &code)) return UsageError("print", "--code takes gb, big5 or sjis");
   Paper paper;
   ParsePaper("a4", &paper);
   if (const std::string* text = OptionValue(args, "--paper")) {

@@ -91,12 +91,6 @@ bool WritePicture(std::FILE* out, const RenderRequest& request) {
   return true;
 }
 
-bool ParseWholeOption(const ParsedArgs& args, const char* name, long long low, long long high, long long& value) {
-  const std::string* text = OptionValue(args, name);
-  if (text == nullptr) return true;
-  return ParseInteger(*text, value) && value >= low && value <= high;
-}
-
 bool ParseColours(const std::string& text, int& textIndex, int& backIndex) {
   size_t comma = text.find(',');
   long long ink = 0, back = 0;
@@ -130,16 +124,7 @@ int RunRenderCommand(int argc, char** argv, int first) {
   if (output == nullptr) return UsageError("render", "render needs -o OUT.png");
 
   int code = -1;
-  if (const std::string* name = OptionValue(args, "--code")) {
-    if (*name == "gb")
-      code = CodeGb;
-    else if (*name == "big5")
-      code = CodeBig5;
-    else if (*name == "sjis")
-      code = CodeShiftJis;
-    else
-      return UsageError("render", "--code takes gb, big5 or sjis");
-  }
+  if (!ParseCodeOption(args, &code)) return UsageError("render", "--code takes gb, big5 or sjis");
   long long width = 80, spacing = 8, firstLine = 1, rows = 0;
   if (!ParseWholeOption(args, "--width", -1000000, 1000000, width))
     return UsageError("render", "--width takes a whole number");
