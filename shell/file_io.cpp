@@ -31,3 +31,19 @@ bool IsSameFile(const char* first, const char* second) {
   return IdentifyFile(first, &one) && IdentifyFile(second, &other) && one.volume == other.volume &&
          one.index == other.index;
 }
+
+bool FinishReplacement(ReplacementRecord* record) {
+  if (!record->file) return false;
+  bool written = std::ferror(record->file.get()) == 0;
+  bool closed = std::fclose(record->file.release()) == 0;
+  if (record->temporary.empty()) return written && closed;
+  if (written && closed && MoveOver(record->temporary.c_str(), record->target.c_str())) return true;
+  RemoveFile(record->temporary.c_str());
+  return false;
+}
+
+void AbandonReplacement(ReplacementRecord* record) {
+  record->file.reset();
+  if (!record->temporary.empty()) RemoveFile(record->temporary.c_str());
+  record->temporary.clear();
+}

@@ -62,3 +62,9 @@ bool FinishReplacement(ReplacementRecord* record);
 
 // Closes and removes the new file; the target stays as it was.
 void AbandonReplacement(ReplacementRecord* record);
+
+// Puts the file `from` in the place of `to`, replacing it at once.
+bool MoveOver(const char* from, const char* to);
+
+// Removes a file by name.
+void RemoveFile(const char* path);

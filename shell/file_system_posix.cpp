@@ -84,18 +84,6 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
   return record->file != nullptr;
 }
 
-bool FinishReplacement(ReplacementRecord* record) {
-  if (!record->file) return false;
-  bool written = std::ferror(record->file.get()) == 0;
-  bool closed = std::fclose(record->file.release()) == 0;
-  if (record->temporary.empty()) return written && closed;
-  if (written && closed && std::rename(record->temporary.c_str(), record->target.c_str()) == 0) return true;
-  unlink(record->temporary.c_str());
-  return false;
-}
+bool MoveOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
-void AbandonReplacement(ReplacementRecord* record) {
-  record->file.reset();
-  if (!record->temporary.empty()) unlink(record->temporary.c_str());
-  record->temporary.clear();
-}
+void RemoveFile(const char* path) { unlink(path); }

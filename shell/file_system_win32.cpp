@@ -94,22 +94,8 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
   return record->file != nullptr;
 }
 
-bool FinishReplacement(ReplacementRecord* record) {
-  if (!record->file) return false;
-  bool written = std::ferror(record->file.get()) == 0;
-  bool closed = std::fclose(record->file.release()) == 0;
-  if (record->temporary.empty()) return written && closed;
-  std::wstring temporary = WideFromUtf8(record->temporary.c_str());
-  if (written && closed &&
-      MoveFileExW(temporary.c_str(), WideFromUtf8(record->target.c_str()).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
-  }
-  _wremove(temporary.c_str());
-  return false;
+bool MoveOver(const char* from, const char* to) {
+  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-void AbandonReplacement(ReplacementRecord* record) {
-  record->file.reset();
-  if (!record->temporary.empty()) _wremove(WideFromUtf8(record->temporary.c_str()).c_str());
-  record->temporary.clear();
-}
+void RemoveFile(const char* path) { _wremove(WideFromUtf8(path).c_str()); }

@@ -17,14 +17,7 @@ std::wstring settingsPath;
 
 // The values are 8-bit text (a header template holds GB bytes): they cross
 // the wide functions in the system's code page and come back unchanged.
-std::wstring WideValue(const char* text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length) - 1);
-  return wide;
-}
+std::wstring WideValue(const char* text) { return WideFromCodePage(text, CP_ACP); }
 
 const wchar_t* WideSettingsPath() {
   if (!settingsPath.empty()) return settingsPath.c_str();

@@ -2,15 +2,17 @@
 
 #include <cwchar>
 
-std::wstring WideFromUtf8(const char* text) {
+std::wstring WideFromCodePage(const char* text, UINT codePage) {
   if (text == nullptr || text[0] == '\0') return std::wstring();
-  int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
+  MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
   wide.resize(static_cast<size_t>(length) - 1);
   return wide;
 }
+
+std::wstring WideFromUtf8(const char* text) { return WideFromCodePage(text, CP_UTF8); }
 
 bool Utf8FromWide(const wchar_t* text, char* dest, size_t destSize) {
   if (dest == nullptr || destSize == 0) return false;

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <string>
 
+// `text` (in `codePage`) in UTF-16; empty for null.
+std::wstring WideFromCodePage(const char* text, UINT codePage);
+
 // `text` (UTF-8) in UTF-16; empty for null.
 std::wstring WideFromUtf8(const char* text);
 
