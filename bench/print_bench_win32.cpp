@@ -4,7 +4,6 @@
 // and how soon a Cancel takes effect.
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +69,7 @@ int main() {
     return 1;
   }
 
-  DeleteFileW(WideFromUtf8(WindowsPath(JobFile()).c_str()).c_str());
+  Remove(JobFile());
   LARGE_INTEGER start = Now();
   PrintDocument(nullptr, DefaultPrinter(), false);
   LARGE_INTEGER drawn = Now();
@@ -82,7 +81,7 @@ int main() {
               1000.0 * pages / total, pages, Document.lineCount, Milliseconds(start, drawn), total);
 
   // What every job costs however short: one line on one page.
-  DeleteFileW(WideFromUtf8(WindowsPath(JobFile()).c_str()).c_str());
+  Remove(JobFile());
   Selection.anchor = Selection.end = 0;
   LARGE_INTEGER shortStart = Now();
   PrintDocument(nullptr, DefaultPrinter(), true);
@@ -92,9 +91,7 @@ int main() {
   const double lineTime = (Milliseconds(start, drawn) - shortJob) / (lines - 1);
   std::printf("one line on one page: %.0f ms in ZK; each further line %.2f ms\n", shortJob, lineTime);
 
-  std::string native = ProgramFolder();
-  std::replace(native.begin(), native.end(), '\\', '/');
-  native = native.substr(2, native.find("/windows/") - 2) + "/native/bin/zk";
+  std::string native = NativeZk();
   std::string pdf = SpoolDir() + "/bench.pdf";
   std::string output;
   RunUnix("s=$(date +%s%N); " + native + " print " + unixDocument + " -o " + pdf +
@@ -110,7 +107,7 @@ int main() {
 
   // Cancel pressed from another thread, as a click arrives, as soon as the
   // abort dialog shows page 3: the job stops after the line being printed.
-  DeleteFileW(WideFromUtf8(WindowsPath(JobFile()).c_str()).c_str());
+  Remove(JobFile());
   std::atomic<bool> done{false};
   LARGE_INTEGER pressed{};
   std::thread user([&] {

@@ -1,16 +1,12 @@
 #include "tests/spooler_support_win32.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
+#include <regex>
 
 #include "shell/wide_text_win32.h"
 
-// The Unix side: the spool folder, the scheduler's tools, Ghostscript.
-std::string SpoolDir() {
-  const char* dir = std::getenv("ZK_SPOOL_DIR");
-  return dir != nullptr ? dir : "";
-}
+std::string SpoolDir() { return std::getenv("ZK_SPOOL_DIR") != nullptr ? std::getenv("ZK_SPOOL_DIR") : ""; }
 
 std::string WindowsPath(const std::string& unixPath) {
   std::string path = "Z:" + unixPath;
@@ -22,14 +18,19 @@ bool Exists(const std::string& unixPath) {
   return GetFileAttributesW(WideFromUtf8(WindowsPath(unixPath).c_str()).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Wine starts Unix programs but cannot wait for them: the shell leaves the
-// status in a file.
+void Remove(const std::string& unixPath) { DeleteFileW(WideFromUtf8(WindowsPath(unixPath).c_str()).c_str()); }
+
+static std::string Text(const std::string& unixPath) {
+  Bytes bytes = ReadFile(WindowsPath(unixPath));
+  return {bytes.begin(), bytes.end()};
+}
+
+// Wine starts Unix programs but cannot wait for them: the shell leaves its status in a file, whole.
 int RunUnix(const std::string& command, std::string* output, DWORD timeout) {
   static int serial = 0;
   std::string status = SpoolDir() + "/status-" + std::to_string(++serial);
-  std::string printed = status + ".out";
-  std::wstring line = WideFromUtf8((std::string("/bin/sh -c \"{ ") + command + "; } >" + printed + " 2>&1; echo $? >" +
-                                    status + ".part; mv " + status + ".part " + status + "\"")
+  std::wstring line = WideFromUtf8(("/bin/sh -c \"{ " + command + "; } >" + status + ".out 2>&1; echo $? >" + status +
+                                    ".part; mv " + status + ".part " + status + "\"")
                                        .c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -38,106 +39,65 @@ int RunUnix(const std::string& command, std::string* output, DWORD timeout) {
     return -1;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  for (DWORD start = GetTickCount(); !Exists(status); Sleep(20)) {
+  for (DWORD start = GetTickCount(); !Exists(status); Sleep(20))
     if (GetTickCount() - start > timeout) return -1;
-  }
-  Bytes text = ReadFile(WindowsPath(status));
-  DeleteFileW(WideFromUtf8(WindowsPath(status).c_str()).c_str());
-  if (output != nullptr) {
-    Bytes out = ReadFile(WindowsPath(printed));
-    output->assign(out.begin(), out.end());
-  }
-  DeleteFileW(WideFromUtf8(WindowsPath(printed).c_str()).c_str());
-  return std::atoi(std::string(text.begin(), text.end()).c_str());
+  if (output != nullptr) *output = Text(status + ".out");
+  return std::atoi(Text(status).c_str());
 }
 
 std::string JobFile() { return SpoolDir() + "/out/job.ps"; }
 
-// The queue holds no job any more, and its file is there.
-bool WaitForSpooledJob() {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(100)) {
-    if (Exists(JobFile()) && RunUnix("test -z $(lpstat -o | head -c 1)") == 0) return true;
-  }
-  return false;
+bool WaitForSpooledJob(DWORD timeout) {
+  for (DWORD start = GetTickCount(); !Exists(JobFile()) || RunUnix("test -z $(lpstat -o | head -c 1)") != 0; Sleep(100))
+    if (GetTickCount() - start >= timeout) return false;
+  return true;
 }
-
-namespace {
-Page ReadPbm(const std::string& unixPath) {
-  Bytes file = ReadFile(WindowsPath(unixPath));
-  Page page;
-  size_t at = 2;
-  int numbers[2] = {0, 0};
-  for (int& number : numbers) {
-    while (at < file.size() && (file[at] == '#' || std::isspace(file[at]))) {
-      if (file[at] == '#')
-        while (at < file.size() && file[at] != '\n') ++at;
-      ++at;
-    }
-    while (at < file.size() && std::isdigit(file[at])) number = number * 10 + (file[at++] - '0');
-  }
-  ++at;
-  page.width = numbers[0];
-  page.height = numbers[1];
-  page.rowBytes = (page.width + 7) / 8;
-  if (file.size() >= at + static_cast<size_t>(page.rowBytes) * page.height)
-    page.bits.assign(file.begin() + at, file.end());
-  return page;
-}
-
-}  // namespace
 
 std::vector<Page> Rasterize(const std::string& unixFile, const std::string& keep) {
-  std::string folder = SpoolDir() + "/pages";
-  std::string gs = "gs -q -dSAFER -dBATCH -dNOPAUSE -r300 ";
-  std::string command = "rm -rf " + folder + " && mkdir " + folder + " && " + gs +
-                        "-sDEVICE=pbmraw -sOutputFile=" + folder + "/%03d.pbm " + unixFile;
+  std::string gs = "gs -q -dSAFER -dBATCH -dNOPAUSE -r300 ", pbm = SpoolDir() + "/pages.pbm";
+  std::string command = "rm -f " + pbm + " && " + gs + "-sDEVICE=pbmraw -sOutputFile=" + pbm + " " + unixFile;
   if (!keep.empty())
     command += " && mkdir -p screenshots && " + gs + "-sDEVICE=pnggray -sOutputFile=" + keep + " " + unixFile;
   std::vector<Page> pages;
   if (RunUnix(command) != 0) return pages;
-  for (int n = 1;; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%03d.pbm", n);
-    if (!Exists(folder + name)) break;
-    pages.push_back(ReadPbm(folder + name));
+  // The pages one after another, each "P4", comments, its width and height.
+  std::string text = Text(pbm);
+  std::regex header("P4\\s+(#[^\\n]*\\n\\s*)*(\\d+)\\s+(\\d+)\\s");
+  std::smatch found;
+  for (auto at = text.cbegin();
+       std::regex_search(at, text.cend(), found, header, std::regex_constants::match_continuous);) {
+    int width = std::stoi(found[2]), height = std::stoi(found[3]), size = (width + 7) / 8 * height;
+    at += found.length(0);
+    if (text.cend() - at < size) break;
+    pages.push_back({width, height, (width + 7) / 8, Bytes(at, at + size)});
+    at += size;
   }
   return pages;
 }
 
 Bytes MakeDocument(int count, int cells) {
-  Bytes text;
+  std::string text;
   for (int i = 0; i < count; ++i) {
-    Bytes line = {0xB5, 0xDA};  // the ordinal prefix
-    for (char c : std::to_string(i + 1)) line.push_back(static_cast<uint8_t>(c));
-    line.insert(line.end(), {0xD0, 0xD0, ' '});
+    std::string line = "\xB5\xDA" + std::to_string(i + 1) + "\xD0\xD0 ";
     for (int k = 0; static_cast<int>(line.size()) < cells - 12 - (i * 7) % 20; ++k) {
-      if ((i + k) % 5 == 0) {
-        line.push_back(static_cast<uint8_t>('a' + (i + k) % 26));
-      } else {
-        line.push_back(static_cast<uint8_t>(0xB0 + (i + k) % 40));
-        line.push_back(static_cast<uint8_t>(0xA1 + (i * 7 + k) % 94));
-      }
+      if ((i + k) % 5 != 0) line += static_cast<char>(0xB0 + (i + k) % 40);
+      line += static_cast<char>((i + k) % 5 == 0 ? 'a' + (i + k) % 26 : 0xA1 + (i * 7 + k) % 94);
     }
-    if (i == 19 && cells == 80) {
-      line.assign(79, static_cast<uint8_t>('x'));
-      line.insert(line.end(), {0xD6, 0xD0});
-      text.insert(text.end(), line.begin(), line.end());
-      continue;
-    }
-    line.push_back('\n');
-    text.insert(text.end(), line.begin(), line.end());
+    // No line feed: the display line ends with the character begun in its last cell.
+    text += i == 19 && cells == 80 ? std::string(79, 'x') + "\xD6\xD0" : line + "\n";
   }
-  return text;
-}
-
-std::string ProgramFolder() {
-  wchar_t path[MAX_PATH] = L"";
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::string folder = Utf8FromWide(path);
-  return folder.substr(0, folder.find_last_of('\\'));
+  return ToBytes(text);
 }
 
 std::string RealProgramPath() {
-  std::string folder = ProgramFolder();
-  return folder.substr(0, folder.find_last_of('\\')) + "\\bin\\ZK.exe";
+  wchar_t module[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::string path = Utf8FromWide(module);
+  return path.substr(0, path.rfind('\\', path.rfind('\\') - 1)) + "\\bin\\ZK.exe";
+}
+
+std::string NativeZk() {
+  std::string path = RealProgramPath();
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path.substr(2, path.find("/windows/") - 2) + "/native/bin/zk";
 }
