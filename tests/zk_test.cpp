@@ -488,8 +488,8 @@ TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
     SCOPED_TRACE(c.arguments);
     ASSERT_EQ(Run("zk render " + c.arguments).status, 0);
     Picture picture = ReadPicture(folder.File("out"));
-    EXPECT_EQ(picture.width, c.width);
-    EXPECT_EQ(picture.height, c.height ? c.height : std::max(24, picture.height / 24 * 24));
+    ASSERT_EQ(picture.width, c.width);
+    ASSERT_EQ(picture.height, c.height ? c.height : std::max(24, picture.height / 24 * 24));
     // The glyph in its cells, and only the background above it.
     Bytes bitmap = UnifontBitmap(c.c, c.japanese);
     int cells = static_cast<int>(bitmap.size() / 16);
