@@ -1,29 +1,33 @@
-// The converters, whole conversions of files, and the character table files.
+// The converters, on whole sources and in pieces; whole conversions of
+// files; and the files a user keeps, never lost: one file under two names is
+// known as one, and a file is replaced only once its new bytes are whole.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <random>
 
-#include "convert/character_tables.h"
 #include "convert/convert_file.h"
+#include "document/document.h"
+#include "shell/file_io.h"
 #include "shell/prompts_headless.h"
 #include "tests/test_support.h"
 
 #ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <sys/stat.h>
 #endif
+
+namespace fs = std::filesystem;
 
 namespace {
 // What a converter handed to its sink, chunk by chunk and all together;
 // once `failAfter` chunks are taken, every later one is refused.
 struct ChunkSink {
+  explicit ChunkSink(int refuseFrom = -1) : failAfter(refuseFrom) {}
   std::vector<Bytes> chunks;
   Bytes all;
-  int failAfter = -1;
-  int refused = 0;
+  int failAfter, refused = 0;
 };
 
 size_t TakeChunk(void* handle, const uint8_t* bytes, size_t count) {
@@ -42,27 +46,27 @@ size_t TakeChunk(void* handle, const uint8_t* bytes, size_t count) {
 template <typename... Indices>
 std::string Cells(Indices... indices) {
   std::string cells;
-  for (size_t i : {static_cast<size_t>(indices)...})
-    cells += {static_cast<char>(0x80 | (i >> 7)), static_cast<char>(0x80 | (i & 0x7F))};
+  for (size_t i : {static_cast<size_t>(indices)...}) cells += {char(0x80 | (i >> 7)), char(0x80 | (i & 0x7F))};
   return cells;
 }
 
 Bytes MarkedTable(size_t cells) {
-  Bytes table;
-  for (size_t i = 0; i < cells; ++i) table.insert(table.end(), {uint8_t(0x80 | (i >> 7)), uint8_t(0x80 | (i & 0x7F))});
-  return table;
+  std::string table;
+  for (size_t i = 0; i < cells; ++i) table += Cells(i);
+  return ToBytes(table);
 }
 
 enum Direction { GbToBig5, Big5ToGb, GbToSjis, SjisToGb, GbToHz, HzToGb };
 const Direction AllDirections[] = {GbToBig5, Big5ToGb, GbToSjis, SjisToGb, GbToHz, HzToGb};
 
-int RunDirection(Direction direction, const Bytes& table, const Bytes& source, ChunkSink& sink) {
+int RunDirection(Direction direction, const Bytes& table, const Bytes& source, ChunkSink& sink,
+                 SourcePiece* piece = nullptr) {
   ByteSink target{TakeChunk, &sink};
-  if (direction == GbToHz) return ConvertGbToHz(target, source.data(), source.size());
-  if (direction == HzToGb) return ConvertHzToGb(target, source.data(), source.size());
+  if (direction == GbToHz) return ConvertGbToHz(target, source.data(), source.size(), piece);
+  if (direction == HzToGb) return ConvertHzToGb(target, source.data(), source.size(), piece);
   auto convert = direction == GbToBig5 || direction == Big5ToGb ? ConvertGbBig5 : ConvertGbSjis;
   return convert(target, table.data(), table.size(), source.data(), source.size(),
-                 direction == Big5ToGb || direction == SjisToGb, nullptr);
+                 direction == Big5ToGb || direction == SjisToGb, piece);
 }
 
 size_t CellsFor(Direction direction) {
@@ -75,39 +79,52 @@ Bytes Convert(Direction direction, const Bytes& source, const Bytes& table) {
   return sink.all;
 }
 
+// Converts `source` the way a file is converted: pieces of `size` new bytes
+// after what the piece before left over.
+Bytes ConvertInPieces(Direction direction, const Bytes& table, const Bytes& source, size_t size) {
+  ChunkSink sink;
+  Bytes buffer;
+  SourcePiece piece;
+  for (size_t next = 0; !piece.last;) {
+    size_t take = std::min(size, source.size() - next);
+    buffer.insert(buffer.end(), source.data() + next, source.data() + next + take);
+    next += take;
+    piece.last = next == source.size();
+    EXPECT_EQ(RunDirection(direction, table, buffer, sink, &piece), 0);
+    EXPECT_LE(buffer.size() - piece.used, 1u);
+    buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(piece.used));
+  }
+  EXPECT_TRUE(buffer.empty());
+  return sink.all;
+}
+
 // The table rules one step at a time, straight from their description, with
 // the same chunking: the reference the fast converters must match.
 std::vector<Bytes> ReferenceChunks(Direction direction, const Bytes& table, const Bytes& source) {
-  std::vector<Bytes> chunks;
-  Bytes buffer;
+  std::vector<Bytes> chunks(1);
   const long cells = static_cast<long>(table.size() / 2);
-  for (size_t i = 0; i < source.size();) {
+  for (size_t i = 0; i < source.size(); ++i) {
     uint8_t b = source[i];
     bool lead = direction == SjisToGb ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0xA1 && b <= 0xFE;
-    if (!lead) {
-      buffer.push_back(b);
-      ++i;
-    } else {
-      if (i + 1 == source.size()) break;
-      uint8_t t = source[i + 1];
+    if (lead && i + 1 == source.size()) break;
+    if (lead) {
+      uint8_t t = source[++i];
       long index = 94L * (b - 0xA1) + (t - 0xA1);
       if (direction == Big5ToGb) index = 157L * (b - 0xA1) + (t <= 0x7E ? t - 0x40 : t - 0x62);
       if (direction == SjisToGb) index = b >= 0xEC ? 0 : 189L * (b <= 0x9F ? b - 0x81 : b - 0xC1) + (t - 0x40);
       bool inTable = index >= 0 && index < cells;
-      buffer.push_back(inTable ? table[2 * index] : b);
-      buffer.push_back(inTable ? table[2 * index + 1] : t);
-      i += 2;
+      chunks.back().push_back(inTable ? table[2 * index] : b);
+      b = inTable ? table[2 * index + 1] : t;
     }
-    if (buffer.size() >= ConvertChunkThreshold) chunks.push_back(std::exchange(buffer, {}));
+    chunks.back().push_back(b);
+    if (chunks.back().size() >= ConvertChunkThreshold) chunks.emplace_back();
   }
-  if (!buffer.empty()) chunks.push_back(buffer);
+  if (chunks.back().empty()) chunks.pop_back();
   return chunks;
 }
 
 using Lines = std::vector<std::string>;
-
 bool answerYes = false;
-
 const char* const TableNames[4] = {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL"};
 
 // What the prompts showed, a line each: kind, caption, id / style, text.
@@ -124,48 +141,6 @@ std::string Question(const std::string& target) {
 }
 const std::string Done = "notice OK 0/0: Convert complete!";
 
-// A program folder holding the four tables; every cell of table k is the
-// pair 0xF0 + k, 0xE0 + k, so the output tells which table was read.
-struct ConvertFileTest : ::testing::Test {
-  ScratchFolder folder;
-  void SetUp() override {
-    SetModulePath(folder.File("zk.exe").c_str());
-    SetHeadlessQuestionHandler([](const char*) { return answerYes; });
-    const size_t sizes[4] = {17672, 29516, 17672, 16254};
-    for (int k = 0; k < 4; ++k) {
-      Bytes table(sizes[k]);
-      for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>((i % 2 ? 0xE0 : 0xF0) + k);
-      WriteFile(folder.File(TableNames[k]), table);
-    }
-  }
-
-  bool Convert(int mode, const std::string& source, const std::string& target, int toGb, bool yes = false) {
-    answerYes = yes;
-    ClearHeadlessPrompts();
-    ConvertMode = mode;
-    return ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
-  }
-};
-
-using Ranges = std::vector<std::pair<unsigned, unsigned>>;
-
-// Each lead byte under a heading naming it, followed by every pair it
-// starts.
-Bytes ExpectedTable(const Ranges& leads, const Ranges& trails) {
-  Bytes file;
-  for (auto [firstLead, lastLead] : leads) {
-    for (unsigned lead = firstLead; lead <= lastLead; ++lead) {
-      char heading[32];
-      std::snprintf(heading, sizeof heading, "\n-------  %02x --------\n", lead);
-      file.insert(file.end(), heading, heading + 22);
-      for (auto [firstTrail, lastTrail] : trails) {
-        for (unsigned trail = firstTrail; trail <= lastTrail; ++trail)
-          file.insert(file.end(), {static_cast<uint8_t>(lead), static_cast<uint8_t>(trail)});
-      }
-    }
-  }
-  return file;
-}
 }  // namespace
 
 TEST(Converters, ConvertEachCharacterAsItsCodeLaysItOut) {
@@ -246,160 +221,157 @@ TEST(Converters, MatchTheRulesOnRandomTextOfEveryLength) {
   }
 }
 
-TEST(Converters, WriteChunksNearTheThresholdAndStopAtTheFirstRefused) {
-  // 700 lines of ten GB characters and a tilde or an x; in HZ, the lines
-  // converted one by one.
-  Bytes gb, hz, ascii;
-  for (int line = 0; line < 700; ++line) {
-    Bytes text;
-    for (int k = 0; k < 10; ++k) text.insert(text.end(), {uint8_t(0xB0 + k), uint8_t(0xA1 + line % 94)});
-    text.insert(text.end(), {uint8_t(line % 3 ? 'x' : '~'), '\r', '\n'});
-    Bytes converted = Convert(GbToHz, text, {});
-    gb.insert(gb.end(), text.begin(), text.end());
-    hz.insert(hz.end(), converted.begin(), converted.end());
-  }
-  for (int k = 0; k < 5000; ++k) ascii.push_back(static_cast<uint8_t>(k % 3 == 0 ? '\n' : 0x20 + k % 94));
+TEST(Converters, WriteChunksNearTheThresholdStopAtTheFirstRefusedAndConvertAlikeInAnyPieces) {
+  // Lead and trail bytes of every code, HZ escapes and tildes, line ends:
+  // chunks and pieces end inside characters and escapes everywhere.
+  const uint8_t deciding[] = {'a', '\n', '~', '{', '}', '!', 0x40, 0x7E, 0x81, 0xA1, 0xA4, 0xB0, 0xE0, 0xFE};
+  std::mt19937 random(3);
   for (Direction direction : AllDirections) {
     SCOPED_TRACE(direction);
-    const Bytes& input = direction == HzToGb ? hz : gb;
     Bytes table = MarkedTable(CellsFor(direction));
-    ChunkSink whole, failing, last, empty;
-    ASSERT_EQ(RunDirection(direction, table, input, whole), 0);
-    ASSERT_GT(whole.chunks.size(), 5u);
-    for (size_t c = 0; c + 1 < whole.chunks.size(); ++c) {
-      EXPECT_GE(whole.chunks[c].size(), ConvertChunkThreshold);
-      EXPECT_LE(whole.chunks[c].size(), ConvertChunkThreshold + 3);
+    for (int round = 0; round < 40; ++round) {
+      Bytes source(round < 35 ? 200 + 7 * static_cast<size_t>(round) : 20000);
+      for (uint8_t& b : source) b = deciding[random() % sizeof deciding];
+      ChunkSink whole, failing(3);
+      ASSERT_EQ(RunDirection(direction, table, source, whole), 0);
+      for (size_t c = 0; c < whole.chunks.size(); ++c) {
+        EXPECT_GE(whole.chunks[c].size(), c + 1 < whole.chunks.size() ? ConvertChunkThreshold : 1);
+        EXPECT_LE(whole.chunks[c].size(), ConvertChunkThreshold + 3);
+      }
+      // A refused chunk ends the conversion.
+      EXPECT_EQ(RunDirection(direction, table, source, failing), whole.chunks.size() > 3 ? 1 : 0);
+      EXPECT_EQ(failing.refused, whole.chunks.size() > 3 ? 1 : 0);
+      const auto kept = std::min<std::ptrdiff_t>(3, std::ssize(whole.chunks));
+      EXPECT_EQ(failing.chunks, std::vector<Bytes>(whole.chunks.begin(), whole.chunks.begin() + kept));
+      for (size_t size : {1, 2, 3, 5, 63, 64, 65, 130, 1000})
+        ASSERT_EQ(ConvertInPieces(direction, table, source, size), whole.all) << "pieces of " << size;
     }
-    EXPECT_LT(whole.chunks.back().size(), ConvertChunkThreshold);
-    if (direction == GbToHz || direction == HzToGb)
-      EXPECT_EQ(whole.all, direction == GbToHz ? hz : gb);
-    else
-      EXPECT_EQ(whole.chunks, ReferenceChunks(direction, table, input));
-
-    failing.failAfter = 3;
-    EXPECT_EQ(RunDirection(direction, table, input, failing), 1);
-    EXPECT_EQ(failing.refused, 1);
-    EXPECT_EQ(failing.chunks, std::vector<Bytes>(whole.chunks.begin(), whole.chunks.begin() + 3));
-    // A refused last (short) chunk is a failure too; an empty source writes
-    // nothing; text without a tilde or a byte above 0x7F is copied.
-    last.failAfter = 0;
+    // A refused last (short) chunk is a failure too; an empty source writes nothing.
+    ChunkSink last(0), empty;
     EXPECT_EQ(RunDirection(direction, table, ToBytes("ab"), last), 1);
     EXPECT_EQ(RunDirection(direction, table, Bytes{}, empty), 0);
     EXPECT_TRUE(empty.chunks.empty());
-    EXPECT_EQ(Convert(direction, ascii, table), ascii);
   }
 }
 
-TEST_F(ConvertFileTest, EachConversionReadsItsTableAndShowsItsOutcome) {
-  std::string table = folder.File("GBBIG5.TBL"), emptyTable = folder.File("GBSJIS.TBL");
+TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
+  // A program folder holding the four tables; every cell of table k is the
+  // pair 0xF0 + k, 0xE0 + k, so the output tells which table was read.
+  ScratchFolder folder;
+  SetModulePath(folder.File("zk.exe").c_str());
+  SetHeadlessQuestionHandler([](const char*) { return answerYes; });
+  const size_t sizes[4] = {17672, 29516, 17672, 16254};
+  for (int k = 0; k < 4; ++k) {
+    Bytes table(sizes[k]);
+    for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>((i % 2 ? 0xE0 : 0xF0) + k);
+    WriteFile(folder.File(TableNames[k]), table);
+  }
+  auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false) {
+    answerYes = yes;
+    ClearHeadlessPrompts();
+    ConvertMode = mode;
+    return ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
+  };
   std::string missing = folder.File("missing"), uncreatable = folder.File("no-such-folder/t");
   // A path of 259 characters, the longest a name may have in the viewer.
   std::string deep = folder.File(std::string(259 - folder.path.string().size() - 102, 'd'));
-  std::filesystem::create_directories(deep + "/sub");
-  std::string longest = deep + "/" + std::string(100, 't'), same = deep + "/sub/../same";
-  std::string gb, hz;
-  for (int k = 0; k < 30000; ++k) {
-    gb += "\xB0\xA1x";
-    hz += "~{0!~}x";
-  }
-  const std::pair<std::string, std::string> files[] = {{"gb", "a\xB0\xA1"},
-                                                       {"big5", "a\xA4@"},
-                                                       {"sjis", "a\x81@"},
-                                                       {"hz", "a~~~{0!~}\r\n"},
-                                                       {"gb-hz", "a~\xB0\xA1\r\n"},
-                                                       {"empty", ""},
-                                                       {"old1", "old text"},
-                                                       {"old2", "old text"},
-                                                       {longest, "old"},
-                                                       {same, gb},
-                                                       {"big", std::string(3000000, 'a')}};
+  fs::create_directories(deep + "/sub");
+  std::string longest = deep + "/" + std::string(100, 't'), same = deep + "/sub/../same", gb;
+  for (int k = 0; k < 30000; ++k) gb += "\xB0\xA1x";
+  const std::pair<std::string, std::string> files[] = {
+      {"gb", "a\xB0\xA1"},         {"big5", "a\xA4@"},   {"sjis", "a\x81@"},   {"hz", "a~~~{0!~}\r\n"}, {"empty", ""},
+      {"gb-hz", "a~\xB0\xA1\r\n"}, {"old1", "old text"}, {"old2", "old text"}, {longest, "old"},        {same, gb}};
+  WriteFile(folder.File("big"), Bytes(3000000, 'a'));
   for (const auto& [name, text] : files) WriteFile(folder.File(name), ToBytes(text));
-  std::string shortFile;  // a file that measures more than a read gives
-#ifndef _WIN32
-  shortFile = ShortReadingFile();
-#endif
   struct Case {
-    int mode;
-    int toGb;
-    std::string source;
-    std::string target;
+    int mode, toGb;
+    std::string source, target;
     Lines shown;
     std::optional<std::string> written = {};  // what the target holds; none: it does not exist
     bool yes = false;                         // the answer to the question
   };
-  const std::string copy = "\nCopy the file to ZK directory please.", shortTable = folder.File("BIG5GB.TBL");
-  const std::string full = "/dev/full", fullError = Error(18, "Cann't write the convert target file: /dev/full");
+  const std::string openTable = "Cann't open the convert table file: ",
+                    readTable = "Cann't read the convert table file: ",
+                    openSource = "Cann't open the convert source file: ",
+                    readSource = "Cann't read the convert source file: ", full = "/dev/full",
+                    copy = "\nCopy the file to ZK directory please.",
+                    sameError = Error(11, "The target file name is same as source file name, cann't convert!");
   const Case withTables[] = {
       {ConvertModeBig5, 0, "gb", "t1", {Done}, "a\xF0\xE0"},
       {ConvertModeBig5, 1, "big5", "t2", {Done}, "a\xF1\xE1"},
       {ConvertModeSjis, 0, "gb", "t3", {Done}, "a\xF2\xE2"},
       {ConvertModeSjis, 1, "sjis", "t4", {Done}, "a\xF3\xE3"},
-      {ConvertModeBig5, 0, "empty", "t5", {Done}, ""},  // an empty source is a text too
-      {ConvertModeSjis, 1, "empty", "t6", {Done}, ""},
+      {ConvertModeSjis, 1, "empty", "t5", {Done}, ""},  // an empty source is a text too
       // An existing target is replaced, whole, only on yes.
       {ConvertModeBig5, 0, "gb", "old1", {Question(folder.File("old1"))}, "old text"},
       {ConvertModeBig5, 0, "gb", "old1", {Question(folder.File("old1")), Done}, "a\xF0\xE0", true},
-      {ConvertModeBig5, 0, "empty", "old2", {Question(folder.File("old2"))}, "old text"},
       {ConvertModeBig5, 0, "empty", "old2", {Question(folder.File("old2")), Done}, "", true},
   };
-  // Then GBBIG5.TBL missing and GBSJIS.TBL empty: HZ needs no table, the
-  // table is read before the source is touched, and an empty one could
-  // serve no character.
+  // Then GBBIG5.TBL missing, GBSJIS.TBL a byte too long, SJISGB.TBL a byte
+  // too short (either would convert wrongly): HZ needs no table, and the
+  // table is read before the source is touched.
   std::vector<Case> withoutTables = {
       {ConvertModeHz, 0, "gb-hz", "t7", {Done}, "a~~~{0!~}\r\n"},
       {ConvertModeHz, 1, "hz", "t8", {Done}, "a~\xB0\xA1\r\n"},
       {ConvertModeHz, 0, "empty", "t9", {Done}, ""},
       {ConvertModeHz, 0, "gb", longest, {Question(longest)}, "old"},
       // One file under two names is refused and left as it was.
-      {ConvertModeHz,
-       0,
-       same,
-       deep + "/same",
-       {Error(11, "The target file name is same as source file name, cann't convert!")},
-       gb,
-       true},
-      {ConvertModeBig5, 0, missing, "t", {Error(13, "Cann't open the convert table file: " + table + copy)}},
-      {ConvertModeSjis, 0, missing, "t", {Error(14, "Cann't read the convert table file: " + emptyTable)}},
-      {ConvertModeHz, 0, missing, "t", {Error(15, "Cann't open the convert source file: " + missing)}},
-      {ConvertModeHz, 1, deep, "t", {Error(15, "Cann't open the convert source file: " + deep)}},
+      {ConvertModeHz, 0, same, deep + "/same", {sameError}, gb, true},
+      {ConvertModeBig5, 0, missing, "t", {Error(13, openTable + folder.File("GBBIG5.TBL") + copy)}},
+      {ConvertModeSjis, 0, missing, "t", {Error(14, readTable + folder.File("GBSJIS.TBL"))}},
+      {ConvertModeSjis, 1, missing, "t", {Error(14, readTable + folder.File("SJISGB.TBL"))}},
+      {ConvertModeHz, 0, missing, "t", {Error(15, openSource + missing)}},
+      {ConvertModeHz, 1, deep, "t", {Error(15, openSource + deep)}},
       {ConvertModeHz, 0, "gb", uncreatable, {Error(17, "Cann't create the convert target file: " + uncreatable)}},
   };
+  std::string shortFile;  // a file that measures more than a read gives
 #ifndef _WIN32
-  // A full disk fails while converting a text larger than the file's
-  // buffer, and when the file is closed after a small one.
+  // A device is written to, never replaced. A full disk fails while
+  // converting a text larger than the file's buffer, and when the file is
+  // closed after a small one.
+  const std::string fullError = Error(18, "Cann't write the convert target file: /dev/full");
+  withoutTables.push_back({ConvertModeHz, 0, "gb", "/dev/null", {Question("/dev/null"), Done}, "", true});
   withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true});
   withoutTables.push_back({ConvertModeHz, 0, "gb", full, {Question(full), fullError}, std::nullopt, true});
-#endif
+  // A kernel file measures 0 bytes and then reads a few hundred: a source
+  // that grew while it was read.
+  const std::string proc = "/proc/self/status", t7 = folder.File("t7");
+  withoutTables.push_back(
+      {ConvertModeHz, 0, proc, t7, {Question(t7), Error(16, readSource + proc)}, "a~~~{0!~}\r\n", true});
+  shortFile = ShortReadingFile();
   if (!shortFile.empty()) {
-    withoutTables.push_back(
-        {ConvertModeHz, 0, shortFile, "t", {Error(16, "Cann't read the convert source file: " + shortFile)}});
-    withoutTables.push_back(
-        {ConvertModeBig5, 1, "gb", "t", {Error(14, "Cann't read the convert table file: " + shortTable)}});
+    withoutTables.push_back({ConvertModeHz, 0, shortFile, "t", {Error(16, readSource + shortFile)}});
+    withoutTables.push_back({ConvertModeBig5, 1, "gb", "t", {Error(14, readTable + folder.File("BIG5GB.TBL"))}});
   }
+#endif
   auto check = [&](const Case& c) {
     SCOPED_TRACE(c.target);
     std::string source = folder.File(c.source), target = folder.File(c.target);
-    EXPECT_EQ(Convert(c.mode, source, target, c.toGb, c.yes), c.shown.back() == Done);
+    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes), c.shown.back() == Done);
     EXPECT_EQ(Shown(), c.shown);
+    // No new file is left behind.
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path))
+      EXPECT_EQ(entry.path().filename().string().find(".zk-"), std::string::npos);
     if (target == full) return;
-    EXPECT_EQ(std::filesystem::exists(target), c.written.has_value());
+    EXPECT_EQ(fs::exists(target), c.written.has_value());
     if (!c.written) return;
     EXPECT_EQ(ReadFile(target), ToBytes(*c.written));
     if (c.shown != Lines{Done}) return;
     // Every allocation that fails stops it with message 5, writing nothing.
-    int needed = FailEachAllocation([&] { std::filesystem::remove(target); },
-                                    [&] { return Convert(c.mode, source, target, c.toGb); },
-                                    [&](int) {
-                                      EXPECT_EQ(Shown(), Lines{Error(5, "Can not alloc memory!")});
-                                      EXPECT_FALSE(std::filesystem::exists(target));
-                                    });
+    int needed =
+        FailEachAllocation([&] { fs::remove(target); }, [&] { return convert(c.mode, source, target, c.toGb); },
+                           [&](int) {
+                             EXPECT_EQ(Shown(), Lines{Error(5, "Can not alloc memory!")});
+                             EXPECT_FALSE(fs::exists(target));
+                           });
     EXPECT_GE(needed, c.mode == ConvertModeHz ? 1 : 2);  // the table and the source are each read whole
     EXPECT_EQ(ReadFile(target), ToBytes(*c.written));
   };
   for (const Case& c : withTables) check(c);
-  for (const char* name : TableNames) std::filesystem::remove(folder.File(name));
-  WriteFile(emptyTable, Bytes{});
-  if (!shortFile.empty()) std::filesystem::create_symlink(shortFile, shortTable);
+  for (const char* name : TableNames) fs::remove(folder.File(name));
+  WriteFile(folder.File("GBSJIS.TBL"), Bytes(17673, 0xA1));
+  WriteFile(folder.File("SJISGB.TBL"), Bytes(16253, 0xA1));
+  if (!shortFile.empty()) fs::create_symlink(shortFile, folder.File("BIG5GB.TBL"));
   for (const Case& c : withoutTables) check(c);
 
   // A name that cannot fit the question gives way; the question keeps its ending.
@@ -409,34 +381,64 @@ TEST_F(ConvertFileTest, EachConversionReadsItsTableAndShowsItsOutcome) {
   EXPECT_EQ(std::string(text), std::string("File ").append(sizeof text - 1 - 5 - ending.size(), 'h') + ending);
 }
 
-#ifndef _WIN32
-#endif
-
-TEST_F(ConvertFileTest, CharacterTablesListEveryPairOfTheirCodeRowByRow) {
-  const struct {
-    int table;
-    Ranges leads;
-    Ranges trails;
-  } cases[] = {
-      {CharacterTableGb, {{0xA1, 0xFE}}, {{0xA1, 0xFE}}},
-      {CharacterTableBig5, {{0xA1, 0xFE}}, {{0x40, 0x7E}, {0xA1, 0xFE}}},
-      {CharacterTableSjis, {{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x40, 0x7E}, {0x80, 0xFC}}},
-  };
-  for (const auto& c : cases) {
-    // Beside the program, over a longer file, which it replaces.
-    std::string path = folder.File(CharacterTableFileNames[c.table]);
-    WriteFile(path, Bytes(50000, 'x'));
-    EXPECT_TRUE(MakeCharacterTableFile(nullptr, c.table));
-    Bytes file = ReadFile(path);
-    EXPECT_EQ(file, ExpectedTable(c.leads, c.trails));
-    EXPECT_EQ(CharacterTableFileSize(c.table), file.size());
+TEST(SameFile, AFileNamedInAnyScriptOpensAndEveryNameOfItIsKnownAsIt) {
+  ScratchFolder folder;
+  fs::create_directory(folder.path / "sub");
+  for (const char* name : {"中文文件.txt", "日本語の名前.jp", "한국어.gb", "Ελληνικά.gb", "文字.gb"}) {
+    std::string path = folder.File(std::string("sub/") + name);
+    WriteFile(path, ToBytes("ab\r\ncd"));
+    EXPECT_TRUE(PathExists(path.c_str()) && LoadAndIndexDocument(nullptr, path.c_str())) << name;
+    EXPECT_EQ(Document.lineCount, 2) << name;
   }
-  // Failures are told apart.
-  EXPECT_EQ(WriteCharacterTableFile(folder.File("missing/GBTBL.GB").c_str(), CharacterTableGb),
-            CharacterTableNotCreated);
-  SetModulePath(folder.File("missing/ZK.EXE").c_str());
-  EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableSjis));
+  std::string file = folder.File("sub/文字.gb");
+  WriteFile(folder.File("copy.gb"), ToBytes("text"));
+  fs::create_hard_link(PathFromUtf8(file), PathFromUtf8(folder.File("hard.gb")));
+  std::vector<std::pair<std::string, bool>> names = {
+      {folder.File("sub/../sub/文字.gb"), true}, {folder.File("hard.gb"), true},
+      {folder.File("sub/./文字.gb"), true},      {folder.File("copy.gb"), false},
+      {folder.File("missing.gb"), false},
+  };
 #ifndef _WIN32
-  EXPECT_EQ(WriteCharacterTableFile("/dev/full", CharacterTableBig5), CharacterTableNotWritten);
+  fs::create_symlink(PathFromUtf8(file), PathFromUtf8(folder.File("link.gb")));
+  names.push_back({folder.File("link.gb"), true});
+  names.push_back({"./" + Utf8FromPath(fs::relative(PathFromUtf8(file))), true});
+#endif
+  for (const auto& [name, same] : names) EXPECT_EQ(IsSameFile(file.c_str(), name.c_str()), same) << name;
+  EXPECT_FALSE(IsSameFile(folder.File("missing.gb").c_str(), folder.File("missing.gb").c_str()));
+}
+
+TEST(SafeReplacement, TheTargetChangesOnlyWhenTheNewBytesAreWhole) {
+  ScratchFolder folder;
+  std::string target = folder.File("目标.txt");
+  WriteFile(target, ToBytes("old"));
+  ReplacementRecord record;
+  for (bool finish : {false, true}) {
+    ASSERT_TRUE(StartReplacement(target.c_str(), &record));
+    std::fputs("new", record.file.get());
+    EXPECT_EQ(ReadFile(target), ToBytes("old"));  // untouched while being written
+    if (finish)
+      EXPECT_TRUE(FinishReplacement(&record));
+    else
+      AbandonReplacement(&record);
+    EXPECT_EQ(ReadFile(target), ToBytes(finish ? "new" : "old"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);  // and no other file
+  }
+  // Neither a folder nor a file in a missing one can be made.
+  EXPECT_FALSE(StartReplacement(folder.path.string().c_str(), &record));
+  EXPECT_FALSE(StartReplacement(folder.File("no/folder.txt").c_str(), &record));
+#ifndef _WIN32
+  // A link stays a link, and the file it reaches keeps its mode.
+  std::string real = folder.File("real.txt"), link = folder.File("link.txt");
+  WriteFile(real, ToBytes("old"));
+  chmod(real.c_str(), 0640);
+  fs::create_symlink(real, link);
+  ASSERT_TRUE(StartReplacement(link.c_str(), &record));
+  std::fputs("new", record.file.get());
+  ASSERT_TRUE(FinishReplacement(&record));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFile(real), ToBytes("new"));
+  struct stat info;
+  ASSERT_EQ(stat(real.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
 #endif
 }
