@@ -1,6 +1,6 @@
-// The small shell routines: message texts and prompts, numbers in text,
-// whole-file reads, paths beside the program, titles, command lines and the
-// stored settings.
+// The shell around the document: message texts, numbers typed, whole-file reads, paths beside the program,
+// titles, command lines, the stored settings, what the dialogs decide (the page's header and footer too),
+// and the view: scrolling, painting, placing, and selecting lines and saving them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,23 +13,45 @@
 #include <tuple>
 #include <vector>
 
+#include "convert/character_tables.h"
+#include "convert/convert_dialog.h"
+#include "convert/converters.h"
+#include "dialogs/colour_swatches.h"
+#include "dialogs/dialog_fields.h"
 #include "document/document.h"
 #include "document/file_name.h"
+#include "document/line_index.h"
+#include "print/header_footer.h"
 #include "shell/command_line.h"
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
 #include "shell/font_path.h"
+#include "shell/frame_layout.h"
 #include "shell/integer_text.h"
 #include "shell/memory.h"
-#include "shell/prompts.h"
 #include "shell/prompts_headless.h"
 #include "shell/read_whole.h"
+#include "shell/save_part.h"
+#include "shell/selection.h"
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
+#include "shell/view_scroll.h"
+#include "shell/view_state.h"
 #include "tests/test_support.h"
+
+using namespace std::string_literals;
 
 namespace {
 using Strings = std::vector<std::string>;
+constexpr int Row = 24;  // the default line height
+
+// The texts shown since the last look, cleared.
+Strings Shown() {
+  Strings shown;
+  for (const HeadlessPrompt& prompt : HeadlessPrompts()) shown.push_back(prompt.text);
+  ClearHeadlessPrompts();
+  return shown;
+}
 
 Strings Tokens(const char* text, size_t capacity = 1024) {
   Strings tokens;
@@ -40,27 +62,21 @@ Strings Tokens(const char* text, size_t capacity = 1024) {
 }
 
 // A source of `available` bytes that records the size of every read.
-struct RecordingSource {
-  size_t available, position;
-  std::vector<size_t> reads;
-};
-size_t ReadRecorded(void* handle, uint8_t* dest, size_t count) {
-  auto* source = static_cast<RecordingSource*>(handle);
-  source->reads.push_back(count);
-  size_t take = std::min(count, source->available - source->position);
+size_t available;
+std::vector<size_t> reads;
+size_t ReadRecorded(void*, uint8_t* dest, size_t count) {
+  reads.push_back(count);
+  size_t take = std::min(count, available);
   std::memset(dest, 'r', take);
-  source->position += take;
+  available -= take;
   return take;
 }
 
 // The stored file, as the profile functions would keep it.
 std::map<std::string, std::string> stored;
-
 bool ReadStored(const char* key, char* dest, size_t destSize) {
   auto found = stored.find(key);
-  if (found == stored.end()) return false;
-  std::snprintf(dest, destSize, "%s", found->second.c_str());
-  return true;
+  return found != stored.end() && std::snprintf(dest, destSize, "%s", found->second.c_str()) >= 0;
 }
 void WriteStored(const char* key, const char* text) { stored.insert_or_assign(key, std::string(text)); }
 
@@ -79,100 +95,105 @@ std::vector<long long> ReadBack(const std::string& file) {
   return {s.charsPerLine, s.lineSpacing, s.textIndex, s.backIndex, s.textColour, s.backColour, s.showToolbar,
           s.supportHZ,    CodeType,      frame.left,  frame.top,   frame.right,  frame.bottom};
 }
+
+// A text of `lines` lines "Lnn" CR LF.
+std::string Lines(int lines) {
+  std::string text;
+  for (int k = 0; k < lines; ++k) text.append("L").append(std::to_string(k)).append("\r\n");
+  return text;
+}
+
+void Open(const std::string& text) {
+  ASSERT_TRUE(PutDocumentText(nullptr, reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  ASSERT_TRUE(BuildLineIndex(nullptr, static_cast<uint32_t>(text.size())));
+}
+
+// What a key does: the effect of a vertical step, 1 or 0 for whether a
+// horizontal one moved, -1 for a key that does not scroll.
+int Press(int virtualKey, bool control = false) {
+  ScrollKey key;
+  if (!ScrollRequestForKey(virtualKey, control, &key)) return -1;
+  if (key.bar == ScrollVertical) return ScrollVertically(key.request, 0);
+  return ScrollHorizontally(key.request, 0) ? 1 : 0;
+}
+
+auto Tied(const SelectionRecord& s) { return std::make_tuple(s.anchor, s.end, s.dragging); }
 }  // namespace
 
-TEST(ErrorMessages, ThePathFillsTheHoleTheTextAlwaysFitsAndPromptsRecordWhatWasShown) {
+TEST(Texts, AMessageTakesItsPathAndFitsANumberTypedIsReadAfterBlanksAndKeptInRange) {
   const std::string longPath(5000, 'p'), fullPath = "C:\\" + std::string(256, 'd') + ".GB";
   const std::string table = "Cann't open the convert table file: ", hint = "\nCopy the file to ZK directory please.";
   const size_t Full = ErrorTextCapacity;
-  const std::tuple<int, const char*, size_t, std::string> cases[] = {
+  // An argument is copied, not interpreted; a long path is cut, the line after it stays. A number
+  // typed; then the number read, and the line width (16 to 256) and spacing (0 to 16) a dialog takes.
+  // clang-format off
+  const std::tuple<int, const char*, size_t, std::string> messages[] = {
       {ErrorOpenFile, "C:\\A.GB", Full, "Can not open the file : C:\\A.GB"},
+      {ErrorOpenFile, nullptr, Full, "Can not open the file : "}, {ErrorOpenFile, "C:\\A.GB", 8, "Can not"},
       {ErrorOpenFontFile, "C:\\ZK\\ZKFT16.FON", Full, "Can not open the font file: C:\\ZK\\ZKFT16.FON"},
-      {ErrorReadFile, "%s%n%x.txt", Full, "Can not read file : %s%n%x.txt"},  // copied, not interpreted
-      {ErrorAllocMemory, "ignored", Full, "Can not alloc memory!"},
-      {ErrorOpenFile, nullptr, Full, "Can not open the file : "},
-      {ErrorOpenFile, "C:\\A.GB", 8, "Can not"},
-      {ErrorOpenFile, "C:\\A.GB", 1, ""},
-      {3, "x", Full, ""},
-      {24, "x", Full, ""},
-      {ErrorOpenConvertTable, fullPath.c_str(), Full, table + fullPath + hint},
-      // A long path is cut; the line after it stays.
+      {ErrorReadFile, "%s%n%x.txt", Full, "Can not read file : %s%n%x.txt"},
+      {ErrorAllocMemory, "ignored", Full, "Can not alloc memory!"}, {ErrorOpenFile, "C:\\A.GB", 1, ""},
+      {3, "x", Full, ""}, {24, "x", Full, ""}, {ErrorOpenConvertTable, fullPath.c_str(), Full, table + fullPath + hint},
       {ErrorOpenConvertTable, longPath.c_str(), Full,
        table + longPath.substr(0, Full - 1 - table.size() - hint.size()) + hint}};
-  for (const auto& [id, argument, capacity, expected] : cases) {
+  const std::tuple<const char*, int, int, int> numbers[] = {{"40", 40, 40, 16}, {" 40 then text", 40, 40, 16},
+      {"\t+7x", 7, 16, 7}, {"+12x", 12, 16, 12}, {"-5", -5, 16, 0}, {"1", 1, 16, 1}, {"17", 17, 17, 16},
+      {"300", 300, 256, 16}, {"abc", 0, 16, 0}, {"", 0, 16, 0}, {nullptr, 0, 16, 0}, {"--5", 0, 16, 0},
+      {"- 5", 0, 16, 0}, {"2147483647", INT_MAX, 256, 16}, {"2147483648", INT_MAX, 256, 16},
+      {"99999999999999999999999", INT_MAX, 256, 16}, {"-2147483648", INT_MIN, 16, 0}, {"-2147483649", INT_MIN, 16, 0},
+      {"-99999999999999999999999", INT_MIN, 16, 0}};
+  // clang-format on
+  for (const auto& [id, argument, capacity, expected] : messages) {
     std::vector<char> text(capacity + 1, 'X');
     FormatErrorText(text.data(), capacity, id, argument);
-    EXPECT_EQ(std::string(text.data()), expected) << id << " " << capacity;
-    EXPECT_EQ(text[capacity], 'X');
-  }
-  for (int id = FirstErrorId; id <= LastErrorId; ++id) {
-    char text[ErrorTextCapacity];
-    FormatErrorText(text, sizeof text, id, "x");
-    EXPECT_GT(std::strlen(text), 10u) << id;
+    EXPECT_EQ(std::string(text.data()) + text[capacity], expected + "X") << id << " " << capacity;
   }
   char untouched[4] = "abc";
   FormatErrorText(nullptr, 10, ErrorOpenFile, "x");
   FormatErrorText(untouched, 0, ErrorOpenFile, "x");
   EXPECT_STREQ(untouched, "abc");
-  ShowErrorBox(nullptr, ErrorOpenFile, "C:\\A.GB", StyleStop);
-  EXPECT_FALSE(AskYesNo(nullptr, "Overwrite?", "Message"));
-  SetHeadlessQuestionHandler([](const char* text) { return std::strcmp(text, "Overwrite?") == 0; });
-  EXPECT_TRUE(AskYesNo(nullptr, "Overwrite?", "Message"));
-  EXPECT_FALSE(AskYesNo(nullptr, nullptr, nullptr));
-  ShowNotice(nullptr, "Convert complete!", "OK");
-  const std::tuple<std::string, int, int, std::string, std::string> shown[] = {
-      {"error", 7, StyleStop, "Error", "Can not open the file : C:\\A.GB"},
-      {"question", 0, 0, "Message", "Overwrite?"},
-      {"question", 0, 0, "Message", "Overwrite?"},
-      {"question", 0, 0, "", ""},
-      {"notice", 0, 0, "OK", "Convert complete!"}};
-  ASSERT_EQ(HeadlessPrompts().size(), std::size(shown));
-  for (size_t i = 0; i < std::size(shown); ++i) {
-    const HeadlessPrompt& p = HeadlessPrompts()[i];
-    EXPECT_EQ(std::tie(p.kind, p.id, p.style, p.caption, p.text), shown[i]) << i;
-  }
-}
-
-TEST(IntegerText, LeadingDigitsAfterBlanksAndOneSignHeldAtTheEdges) {
-  const char *Huge = "99999999999999999999999", *MinusHuge = "-99999999999999999999999";
-  const std::pair<const char*, int> plain[] = {{"40", 40}, {" 40 x", 40}, {"\t+7x", 7}, {"-5", -5}, {"abc", 0},
-                                               {"", 0},    {nullptr, 0},  {"--5", 0},   {"- 5", 0}},
-                                    edges[] = {{"2147483647", INT_MAX},  {"2147483648", INT_MAX},
-                                               {Huge, INT_MAX},          {"-2147483648", INT_MIN},
-                                               {"-2147483649", INT_MIN}, {MinusHuge, INT_MIN}};
-  for (const auto& [text, value] : plain) EXPECT_EQ(ReadLeadingInteger(text), value) << (text ? text : "(null)");
-  for (const auto& [text, value] : edges) EXPECT_EQ(ReadLeadingInteger(text), value) << text;
+  SetHeadlessQuestionHandler([](const char* text) { return *text == '\0'; });
+  EXPECT_TRUE(AskYesNo(nullptr, nullptr, nullptr));  // a question without a text is asked as an empty one
+  for (const auto& [text, value, width, spacing] : numbers)
+    EXPECT_EQ(std::make_tuple(ReadLeadingInteger(text), ReadLineWidthField(text), ReadLineSpacingField(text)),
+              std::make_tuple(value, width, spacing))
+        << (text ? text : "(null)");
   const char digits[4] = {'1', '2', '3', '4'};  // no terminator
   EXPECT_EQ(std::make_pair(ReadLeadingInteger(digits, 2), ReadLeadingInteger(nullptr, 5)), std::make_pair(12, 0));
 }
 
-TEST(ReadWhole, ReadsInPiecesFilesByteForByteAndBlocksRefuseBadSizes) {
-  const std::tuple<size_t, size_t, std::vector<size_t>, size_t> cases[] = {
-      {32768, 32768, {32768}, 32768},
-      {32769, 32769, {32768, 1}, 32769},
-      {65536, 65536, {32768, 32768}, 65536},
-      {5, 5, {5}, 5},
-      {100000, 99999, {32768, 32768, 32768, 1696}, 0},
-      {100000, 10, {32768}, 0},  // a short first piece stops at once
-      {0, 0, {0}, 0}};
-  for (const auto& [count, available, reads, result] : cases) {
-    RecordingSource source{available, 0, {}};
+TEST(Files, ReadsComeInPiecesTheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsThePath) {
+  const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
+  const std::string longPath = "C:\\" + std::string(400, 'n'), product = "Larkspan for Windows(32) Ver.2.5";
+  const char *const Zk = "C:\\ZK\\ZK.EXE", *const Refused = nullptr;
+  const size_t Full = PathCapacity;
+  // Bytes asked, bytes there; then the pieces read and the count returned: a short piece stops at once.
+  // A stored code out of range never indexes past the names; a failed open keeps the last name.
+  // clang-format off
+  const std::tuple<size_t, size_t, std::vector<size_t>, size_t> readings[] = {{32768, 32768, {32768}, 32768},
+      {32769, 32769, {32768, 1}, 32769}, {65536, 65536, {32768, 32768}, 65536}, {5, 5, {5}, 5},
+      {100000, 99999, {32768, 32768, 32768, 1696}, 0}, {100000, 10, {32768}, 0}, {0, 0, {0}, 0}};
+  const std::tuple<const char*, bool, int, size_t, const char*> cases[] = {
+      {Zk, true, CodeBig5, Full, "C:\\ZK\\ZKFT16.FON"}, {Zk, true, CodeGb, Full, "C:\\ZK\\ZKJT16.FON"},
+      {Zk, true, CodeShiftJis, Full, "C:\\ZK\\ZKJP16.FON"}, {Zk, true, 3, Full, "C:\\ZK\\ZKJT16.FON"},
+      {Zk, true, -4, Full, "C:\\ZK\\ZKJT16.FON"}, {"/opt/zk/bin/zk", true, 57, Full, "/opt/zk/bin/ZKJT16.FON"},
+      {"C:\\a/b\\zk.exe", true, CodeShiftJis, Full, "C:\\a/b\\ZKJP16.FON"},
+      {"ZK.EXE", true, CodeShiftJis, Full, "ZKJP16.FON"}, {nullptr, true, CodeGb, Full, "ZKJT16.FON"},
+      {tooLong.c_str(), false, CodeGb, Full, "ZKJT16.FON"}, {deep.c_str(), true, CodeGb, Full, Refused},
+      {Zk, true, CodeGb, 12, Refused}, {Zk, true, CodeGb, 0, Refused}};
+  const std::pair<const char*, std::string> names[] = {{"C:\\TEXT\\A.GB", "A.GB"}, {"B.BIG5", "B.BIG5"},
+      {"/home/user/c.jp", "c.jp"}, {nullptr, "c.jp"}, {longPath.c_str(), std::string(255, 'n')}};
+  const std::tuple<size_t, const char*, std::string> titles[] = {{300, "C:\\TEXT\\A.GB", product + " - C:\\TEXT\\A.GB"},
+      {300, nullptr, product}, {10, "C:\\A.GB", "Larkspan "}, {0, "C:\\A.GB", "unchanged"}};
+  // clang-format on
+  for (const auto& [count, there, pieces, result] : readings) {
     Bytes buffer(count + 1);
-    EXPECT_EQ(ReadWholeWith(ReadRecorded, &source, buffer.data(), count), result) << count;
-    EXPECT_EQ(source.reads, reads) << count;
+    std::tie(available, reads) = std::make_pair(there, std::vector<size_t>{});
+    EXPECT_EQ(ReadWholeWith(ReadRecorded, nullptr, buffer.data(), count), result) << count;
+    EXPECT_EQ(reads, pieces) << count;
   }
+  // A file arrives byte for byte through LoadDocument (document_test); what cannot be opened is refused.
   ScratchFolder folder;
-  Bytes bytes;
-  // CR LF, Ctrl-Z and every other byte value: nothing may be translated.
-  for (int i = 0; i < 300 * 256; ++i) bytes.push_back(static_cast<uint8_t>(i));
-  WriteFile(folder.File("all.bin"), bytes);
-  FileHandle file = OpenForReading(folder.File("all.bin").c_str());
-  uint64_t size = 0;
-  ASSERT_TRUE(file && MeasureFile(file.get(), &size));
-  ASSERT_EQ(size, bytes.size());
-  Bytes read(bytes.size());
-  EXPECT_EQ(ReadWhole(file.get(), read.data(), read.size()), bytes.size());
-  EXPECT_EQ(read, bytes);
   const std::string folderPath = folder.path.string(), missing = folder.File("missing.gb");
   for (const char* path : {folderPath.c_str(), missing.c_str(), "", static_cast<const char*>(nullptr)})
     EXPECT_FALSE(OpenForReading(path)) << (path ? path : "(null)");
@@ -181,26 +202,6 @@ TEST(ReadWhole, ReadsInPiecesFilesByteForByteAndBlocksRefuseBadSizes) {
   Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
   EXPECT_FALSE(GrowBlock(block, 0) || GrowBlock(block, SIZE_MAX / 2) || AllocateZeroed<uint32_t>(SIZE_MAX / 2));
   EXPECT_TRUE(block);
-}
-
-TEST(Paths, TheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsThePath) {
-  const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
-  const char* const Refused = nullptr;
-  const std::tuple<const char*, bool, int, size_t, const char*> cases[] = {
-      {"C:\\ZK\\ZK.EXE", true, CodeBig5, PathCapacity, "C:\\ZK\\ZKFT16.FON"},
-      {"C:\\ZK\\ZK.EXE", true, CodeGb, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
-      {"C:\\ZK\\ZK.EXE", true, CodeShiftJis, PathCapacity, "C:\\ZK\\ZKJP16.FON"},
-      // A stored code out of range never indexes past the names.
-      {"C:\\ZK\\ZK.EXE", true, 3, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
-      {"C:\\ZK\\ZK.EXE", true, -4, PathCapacity, "C:\\ZK\\ZKJT16.FON"},
-      {"/opt/zk/bin/zk", true, 57, PathCapacity, "/opt/zk/bin/ZKJT16.FON"},
-      {"C:\\a/b\\zk.exe", true, CodeShiftJis, PathCapacity, "C:\\a/b\\ZKJP16.FON"},
-      {"ZK.EXE", true, CodeShiftJis, PathCapacity, "ZKJP16.FON"},
-      {nullptr, true, CodeGb, PathCapacity, "ZKJT16.FON"},
-      {tooLong.c_str(), false, CodeGb, PathCapacity, "ZKJT16.FON"},
-      {deep.c_str(), true, CodeGb, PathCapacity, Refused},
-      {"C:\\ZK\\ZK.EXE", true, CodeGb, 12, Refused},
-      {"C:\\ZK\\ZK.EXE", true, CodeGb, 0, Refused}};
   for (const auto& [modulePath, accepted, code, capacity, fontPath] : cases) {
     SetModulePath("D:\\OLD\\ZK.EXE");
     EXPECT_EQ(SetModulePath(modulePath), accepted) << code;
@@ -209,54 +210,34 @@ TEST(Paths, TheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsT
     EXPECT_STREQ(path.data(), fontPath ? fontPath : "") << code;
   }
   EXPECT_FALSE(BuildPathBesideProgram(nullptr, 10, "x"));
-  const std::string longPath = "C:\\" + std::string(400, 'n');
-  const std::pair<const char*, std::string> names[] = {{"C:\\TEXT\\A.GB", "A.GB"},
-                                                       {"B.BIG5", "B.BIG5"},
-                                                       {"/home/user/c.jp", "c.jp"},
-                                                       {nullptr, "c.jp"},  // a failed open keeps the last name
-                                                       {longPath.c_str(), std::string(255, 'n')}};
   for (const auto& [filePath, lastComponent] : names) {
     SetDocumentFileName(filePath);
     EXPECT_EQ(Document.fileName, lastComponent) << (filePath ? filePath : "(null)");
   }
-  const char* product = "Larkspan for Windows(32) Ver.2.5";
-  const std::tuple<size_t, const char*, std::string> titles[] = {
-      {300, "C:\\TEXT\\A.GB", "Larkspan for Windows(32) Ver.2.5 - C:\\TEXT\\A.GB"},
-      {300, nullptr, "Larkspan for Windows(32) Ver.2.5"},
-      {10, "C:\\A.GB", "Larkspan "},
-      {0, "C:\\A.GB", "unchanged"}};
   for (const auto& [titleCapacity, filePath, expected] : titles) {
     char title[300] = "unchanged";
-    ComposeFrameTitle(title, titleCapacity, product, filePath);
+    ComposeFrameTitle(title, titleCapacity, product.c_str(), filePath);
     EXPECT_EQ(title, expected) << titleCapacity;
   }
-  ComposeFrameTitle(nullptr, 10, product, "p");
+  ComposeFrameTitle(nullptr, 10, product.c_str(), "p");
 }
 
 TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndANewInstanceGetsBothQuoted) {
-  const std::tuple<const char*, size_t, Strings> cases[] = {
-      {"", 1024, {}},
-      {"   ", 1024, {}},
-      {"a.gb", 1024, {"a.gb"}},
+  // A quote inside a plain name stays; an unclosed quote runs to the end; two quoted names keep their
+  // blanks; empty quotes, and a lone quote at the end, name nothing (no box for an empty path). The
+  // whole command line the system hands over starts with the program.
+  // clang-format off
+  const std::tuple<const char*, size_t, Strings> cases[] = {{"", 1024, {}}, {"   ", 1024, {}}, {"a.gb", 1024, {"a.gb"}},
       {"\"C:\\My Files\\a b.gb\" c.gb", 1024, {"C:\\My Files\\a b.gb", "c.gb"}},
       {"C:\\My Files\\a.gb", 1024, {"C:\\My", "Files\\a.gb"}},
-      {"  x.gb   y.gb\t z.gb ", 1024, {"x.gb", "y.gb", "z.gb"}},
-      // A quote inside a plain name stays; an unclosed quote runs to the end.
-      {"ab\"c d", 1024, {"ab\"c", "d"}},
-      {"\"a b", 1024, {"a b"}},
-      // Two quoted names keep their blanks; empty quotes name nothing.
-      {"\"a b\" \"c d\"", 1024, {"a b", "c d"}},
-      {"\"\" x \"\"", 1024, {"x"}},
-      {"\"a\"\"b\"", 1024, {"a", "b"}},
-      // A lone quote at the end names no file either: no box for an empty path.
-      {"x \"", 1024, {"x"}},
-      {"\"", 1024, {}},
-      {"nnnnnnnnnnnnnnnnnnnnnnnn short", 16, {"nnnnnnnnnnnnnnn", "short"}},
-      {"abc", 1, {""}}};
+      {"  x.gb   y.gb\t z.gb ", 1024, {"x.gb", "y.gb", "z.gb"}}, {"ab\"c d", 1024, {"ab\"c", "d"}},
+      {"\"a b", 1024, {"a b"}}, {"\"a b\" \"c d\"", 1024, {"a b", "c d"}}, {"\"\" x \"\"", 1024, {"x"}},
+      {"\"a\"\"b\"", 1024, {"a", "b"}}, {"x \"", 1024, {"x"}}, {"\"", 1024, {}},
+      {"nnnnnnnnnnnnnnnnnnnnnnnn short", 16, {"nnnnnnnnnnnnnnn", "short"}}, {"abc", 1, {""}}, {"abc", 0, {}}};
+  const std::pair<const char*, const char*> whole[] = {{"\"C:\\Program Files\\ZK.exe\"  a.gb", "a.gb"},
+      {"ZK.exe \"b c.gb\"", "\"b c.gb\""}, {"\"C:\\ZK.exe", ""}, {"ZK.exe", ""}, {nullptr, ""}};
+  // clang-format on
   for (const auto& [line, capacity, names] : cases) EXPECT_EQ(Tokens(line, capacity), names) << line;
-  char token[4];
-  size_t cursor = 0;
-  EXPECT_FALSE(NextCommandLineToken("abc", &cursor, token, 0));
   char command[InstanceCommandCapacity];
   ASSERT_TRUE(FormatInstanceCommand(command, sizeof command, "C:\\Program Files\\ZK\\ZK.exe", "D:\\a b.gb"));
   EXPECT_STREQ(command, "\"C:\\Program Files\\ZK\\ZK.exe\" \"D:\\a b.gb\"");
@@ -271,23 +252,14 @@ TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndANewInstanceGetsBothQuoted
     EXPECT_EQ(FormatInstanceCommand(dest.data(), size, "ab", name), *expected != '\0') << size;
     EXPECT_STREQ(dest.data(), expected);
   }
-  // The whole command line the system hands over starts with the program.
-  const std::pair<const char*, const char*> whole[] = {{"\"C:\\Program Files\\ZK.exe\"  a.gb", "a.gb"},
-                                                       {"ZK.exe \"b c.gb\"", "\"b c.gb\""},
-                                                       {"\"C:\\ZK.exe", ""},
-                                                       {"ZK.exe", ""}};
-  for (const auto& [line, rest] : whole) EXPECT_STREQ(SkipProgramName(line), rest) << line;
-  EXPECT_STREQ(SkipProgramName(nullptr), "");
+  for (const auto& [line, rest] : whole) EXPECT_STREQ(SkipProgramName(line), rest) << (line ? line : "(null)");
 }
 
-TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
+TEST(SettingsStore, StoredValuesAreReadIntoRangeWrittenOnesReadBackAndASwatchPicksTheColourOfItsGroup) {
   // Cells, spacing, text and background indexes and colours, toolbar, HZ, code, frame. "TextColor"
   // holds the background; a width typed as a huge number is the widest, not a negative one.
-  const SettingsRecord s;
   const std::pair<std::string, std::vector<long long>> cases[] = {
-      {"",
-       {s.charsPerLine, s.lineSpacing, s.textIndex, s.backIndex, s.textColour, s.backColour, s.showToolbar, s.supportHZ,
-        CodeGb, 0, 0, 0, 0}},
+      {"", {80, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}},
       {"TextColor=20 BackColor=-3 CharsPerLine=8 LinePitch=0 Country=7 ToolBar=0 SupportHZ=0 Left=100 Top=10 "
        "Right=50 Bottom=300",
        {16, 2, 1, 15, 0x800000, 0xFFFFFF, 0, 0, CodeGb, 100, 10, 50, 300}},
@@ -296,17 +268,6 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
       {"CharsPerLine=4294967376 Country=-1 BackColor=0", {512, 8, 0, 1, 0, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}},
       {"CharsPerLine=100cells Country=1", {100, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeBig5, 0, 0, 0, 0}}};
   for (const auto& [file, read] : cases) EXPECT_EQ(ReadBack(file), read) << file;
-  // The sixteen colours: bit 2 red, bit 1 green, bit 0 blue, bit 3 bright; 8 is light grey.
-  auto colour = [](long long i) -> long long {
-    if (i == 8) return 0xC0C0C0;
-    long long level = (i & 8) ? 0xFF : 0x80;
-    return ((i & 4) ? level : 0) | ((i & 2) ? level << 8 : 0) | ((i & 1) ? level << 16 : 0);
-  };
-  for (int index = 0; index < 16; ++index) {
-    std::vector<long long> read =
-        ReadBack("TextColor=" + std::to_string(index) + " BackColor=" + std::to_string(15 - index));
-    EXPECT_EQ(std::make_pair(read[4], read[5]), std::make_pair(colour(15 - index), colour(index))) << index;
-  }
   Settings = SettingsRecord{100, 4, 14, 2, 0x00FFFF, 0x008000, 0, 0};
   FramePlacement frame{5, 6, 705, 506};
   stored.clear();
@@ -322,18 +283,284 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBackTheSame) {
   WriteStored("Left", "1");
   WriteStoredSettings(WriteStored, CodeBig5, nullptr);
   EXPECT_EQ(stored["Left"], "1");
-  const std::pair<FramePlacement, bool> frames[] = {
-      {{10, 20, 810, 620}, true},  {{10, 20, 10, 620}, false},         {{10, 620, 810, 20}, false},
-      {{100, 10, 50, 300}, false}, {{INT_MAX, 0, INT_MIN, 10}, false}, {{0, INT_MAX, 10, INT_MIN}, false}};
-  for (const auto& [rect, usable] : frames) EXPECT_EQ(IsUsablePlacement(rect), usable) << rect.left << " " << rect.top;
   // A frame wholly off every screen's work area is not put there.
   const FramePlacement screens[] = {{0, 0, 1280, 994}, {1280, 0, 2560, 1024}};
-  const std::pair<FramePlacement, bool> placed[] = {{{-5000, -5000, -10, -10}, false},
-                                                    {{-300, 100, 1, 400}, true},
-                                                    {{2560, 0, 3000, 500}, false},
-                                                    {{2000, 900, 2100, 1000}, true},
-                                                    {{100, 994, 400, 1200}, false}};
+  // clang-format off
+  const std::pair<FramePlacement, bool> frames[] = {{{10, 20, 810, 620}, true}, {{10, 20, 10, 620}, false},
+      {{10, 620, 810, 20}, false}, {{100, 10, 50, 300}, false}, {{INT_MAX, 0, INT_MIN, 10}, false},
+      {{0, INT_MAX, 10, INT_MIN}, false}};
+  const std::pair<FramePlacement, bool> placed[] = {{{-5000, -5000, -10, -10}, false}, {{-300, 100, 1, 400}, true},
+      {{2560, 0, 3000, 500}, false}, {{2000, 900, 2100, 1000}, true}, {{100, 994, 400, 1200}, false}};
+  // clang-format on
+  for (const auto& [rect, usable] : frames) EXPECT_EQ(IsUsablePlacement(rect), usable) << rect.left << " " << rect.top;
   for (const auto& [rect, seen] : placed)
     EXPECT_EQ(MeetsAnyArea(rect, screens, 2), seen) << rect.left << " " << rect.top;
   EXPECT_FALSE(MeetsAnyArea({0, 0, 10, 10}, screens, 0));
+  // Colour swatches: buttons 1003..1018 are the character colours, 1019..1034 the background; the
+  // defaults are white (15) on dark blue (1); a click moves its group's choice only, to any colour.
+  SwatchRecord swatch;
+  EXPECT_FALSE(SwatchForButton(1002, &swatch) || SwatchForButton(1035, &swatch));
+  Settings = SettingsRecord{};
+  const std::tuple<int, int, int> picks[] = {{0, 15, 1}, {1003 + 4, 4, 1}, {1019 + 14, 4, 14}, {1019 + 4, 4, 4}};
+  for (const auto& [button, text, back] : picks) {
+    if (button != 0) PickSwatch(button);
+    EXPECT_EQ(std::make_pair(Settings.textIndex, Settings.backIndex), std::make_pair(text, back)) << button;
+    for (int id = 1003; id <= 1034; ++id)
+      EXPECT_EQ(IsSwatchChosen(id), id == 1003 + text || id == 1019 + back) << button << " " << id;
+  }
+  SwatchRect fill = SwatchFill({0, 0, 32, 20});
+  EXPECT_EQ(std::make_tuple(fill.left, fill.top, fill.right, fill.bottom), std::make_tuple(3, 3, 29, 17));
+}
+
+TEST(ConvertDialog, LabelsAndButtonsFollowTheModeAndNamesAndTheCommandsRefuseWhatTheyCannotDo) {
+  for (const auto& [mode, texts] : {std::pair{ConvertModeBig5, "&Big5 Code|Big&5 Code"},
+                                    {ConvertModeSjis, "&Shift JIS Code|Shift &JIS Code"},
+                                    {ConvertModeHz, "&HZ Code|H&Z Code"}})
+    EXPECT_EQ(ConvertLabels(mode).source + "|"s + ConvertLabels(mode).target, texts) << mode;
+  // View needs a target, Convert both names.
+  const std::tuple<const char*, const char*, bool, bool> buttons[] = {
+      {"", "", false, false}, {"a.gb", "", false, false}, {"", "b.b5", true, false}, {"a", "b", true, true}};
+  for (const auto& [source, target, view, convert] : buttons)
+    EXPECT_EQ(std::make_pair(ConvertButtons(source, target).view, ConvertButtons(source, target).convert),
+              std::make_pair(view, convert))
+        << source << "|" << target;
+  ScratchFolder folder;
+  ConvertMode = ConvertModeHz;
+  std::string source = folder.File("a.gb"), target = folder.File("A.GB");
+  WriteFile(source, Bytes{'x', 0xB0, 0xA1});
+  EXPECT_FALSE(ConvertNamedFiles(nullptr, source.c_str(), source.c_str(), true));
+  const std::string same = "The target file name is same as source file name, cann't convert!";
+  EXPECT_EQ(Shown(), Strings{same});
+  // Names that differ only in case are different names: two files where
+  // case matters, and where it does not, one file, refused as such.
+#ifdef _WIN32
+  EXPECT_FALSE(ConvertNamedFiles(nullptr, source.c_str(), target.c_str(), true));
+  EXPECT_EQ(Shown(), Strings{same});
+  target = folder.File("b.hz");
+#endif
+  EXPECT_TRUE(ConvertNamedFiles(nullptr, source.c_str(), target.c_str(), true));
+  EXPECT_EQ(ReadFile(target), ToBytes("x~{0!"));
+  EXPECT_TRUE(ConvertNamedFiles(nullptr, target.c_str(), folder.File("back.gb").c_str(), false));
+  EXPECT_EQ(ReadFile(folder.File("back.gb")), ReadFile(source));
+  EXPECT_FALSE(CanViewTarget(nullptr, ""));
+  EXPECT_TRUE(CanViewTarget(nullptr, "anything"));
+  // A program folder that cannot be written: the table command names the file it could not make.
+  SetModulePath(folder.File("gone/ZK.EXE").c_str());
+  EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableBig5));
+  EXPECT_EQ(Shown(), (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
+                              "Can not create the file : " + folder.File("gone/BIG5TBL.BG5")}));
+}
+
+TEST(HeaderFooter, PartsAreComposedAlignedAndCutToTheLine) {
+  const LocalTime June6 = {1996, 6, 6, 9, 5};
+  auto chars = [](size_t count, char c = ' ') { return std::string(count, c); };
+  const std::string name60 = "A"s + chars(38, 'n') + "Z" + chars(20, 'n'), name200 = chars(200, 'n');
+  const std::string L30 = "&l" + chars(30, 'L');
+  // Template, page, cells, file name, time; then the line. Unknown codes and a lone "&" insert nothing;
+  // numbers are not padded, date and time are; later parts overwrite earlier ones, bytes as they are; a
+  // part longer than the line keeps its start; a part holds at most 255 bytes.
+  // clang-format off
+  const std::tuple<std::string, int, int, std::string, LocalTime, std::string> cases[] = {
+      {"&c&f &d &t", 1, 40, "SAMPLE.GB", June6, chars(7) + "SAMPLE.GB 1996/06/06 09:05" + chars(7)},
+      {"&c&p", 1, 40, "", June6, chars(19) + "1" + chars(20)},
+      {"Draft", 1, 40, "", June6, chars(17) + "Draft" + chars(18)},
+      {"&lPage &p&r&d", 1, 40, "", June6, "Page 1" + chars(24) + "1996/06/06"},
+      {"&cA&cB", 1, 40, "", June6, chars(19) + "B" + chars(20)}, {"", 1, 40, "", June6, ""}, {"x", 1, 0, "", June6, ""},
+      {"x", 1, -5, "", June6, ""}, {"&l&r", 1, 40, "", June6, chars(40)},
+      {"&F&P&D&T&&x", 1, 40, "", June6, chars(19) + "x" + chars(20)}, {"&lab&", 1, 40, "", June6, "ab" + chars(38)},
+      {"&l&p", 9, 40, "", June6, "9" + chars(39)}, {"&l&p", 10, 40, "", June6, "10" + chars(38)},
+      {"&l&d &t", 1, 40, "", {2001, 1, 2, 0, 0}, "2001/01/02 00:00" + chars(24)},
+      {"&l&t", 1, 40, "", {2001, 1, 2, 23, 59}, "23:59" + chars(35)},
+      {"&l\xB5\xDA&p", 1, 40, "", June6, "\xB5\xDA" "1" + chars(37)},
+      {L30 + "&r" + chars(15, 'R'), 1, 40, "", June6, chars(25, 'L') + chars(15, 'R')},
+      {L30 + "&c" + chars(10, 'C'), 1, 40, "", June6, chars(15, 'L') + chars(10, 'C') + chars(5, 'L') + chars(10)},
+      {"&l" + chars(39, 'L') + "\xB5\xDA&rR", 1, 40, "", June6, chars(39, 'L') + "R"},
+      {"&c&f", 1, 40, name60, June6, name60.substr(0, 40)}, {"&r&f", 1, 40, name60, June6, name60.substr(0, 40)},
+      {"&l&f", 1, 40, name60, June6, name60.substr(0, 40)}, {"&c" + chars(41, 'c'), 1, 40, "", June6, chars(40, 'c')},
+      {"&l&f&f", 1, 512, name200, June6, chars(255, 'n') + chars(257)},
+      {"&l&f&f&r&f&f", 1, 512, name200, June6, chars(255, 'n') + chars(2) + chars(255, 'n')}};
+  // clang-format on
+  for (const auto& [text, page, width, fileName, now, expected] : cases) {
+    uint8_t line[600];
+    size_t length = ComposeHeaderFooter(text.c_str(), page, fileName.c_str(), now, width, line, sizeof line);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(line), length), expected) << text;
+  }
+  // The line stays within its buffer.
+  uint8_t line[20];
+  line[19] = 0xEE;
+  EXPECT_EQ(ComposeHeaderFooter("&cWide", 1, "F", June6, 512, line, 19), 19u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(line), 20), chars(7) + "Wide" + chars(8) + "\xEE");
+}
+
+TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns) {
+  // Line spacing, client size; then what the view makes of them (the dialog's 0 is drawn as set). A key,
+  // a bar's request and position, or a view size; then the effect, first line and first column.
+  // Page Down keeps one row and may run past lineCount - visibleRows (the rows below are blank);
+  // Ctrl+Right pages 74 columns, held at the last 5; a view lower than a row pages by one line.
+  enum Kind { Key, Ctrl, VBar, HBar, Size };
+  constexpr int None = ScrollEffectNone, RowDown = ScrollEffectRowDown, RowUp = ScrollEffectRowUp,
+                Repaint = ScrollEffectRepaint, Moved = 1, Stayed = 0, Ignored = -1;
+  constexpr int Track = ScrollThumbTrack, Thumb = ScrollThumbPosition, Top = ScrollTop, Bottom = ScrollBottom,
+                Back = ScrollLineUp, Ahead = ScrollLineDown, Enter = 13, Q = 0x51, Unknown = 99;
+  // clang-format off
+  const std::tuple<int, int, int, int, int, int, int> cases[] = {{8, 645, 730, 645, 80, 30, 24},
+      {16, 0x10000 + 100, 64, 100, 12, 2, 32}, {0, 640, 36, 640, 80, 2, 16}, {-4, 640, 36, 640, 80, 2, 16},
+      {8, 640, 10, 640, 80, 0, 24}};
+  const std::tuple<Kind, int, int, int, int, int> steps[] = {{Key, KeyUp, 0, None, 0, 0},
+      {Key, KeyDown, 0, RowUp, 1, 0}, {Key, KeyUp, 0, RowDown, 0, 0}, {Key, KeyEnd, 0, Repaint, 70, 0},
+      {Ctrl, KeyDown, 0, None, 70, 0}, {Key, KeyHome, 0, Repaint, 0, 0}, {Key, KeyPageDown, 0, Repaint, 29, 0},
+      {Key, KeyPageUp, 0, Repaint, 0, 0}, {Key, KeyPageDown, 0, Repaint, 29, 0}, {Key, KeyPageDown, 0, Repaint, 58, 0},
+      {Key, KeyPageDown, 0, Repaint, 87, 0}, {Key, KeyPageDown, 0, None, 87, 0}, {Key, Enter, 0, Ignored, 87, 0},
+      {Ctrl, Q, 0, Ignored, 87, 0}, {VBar, Track, 42, Repaint, 42, 0}, {VBar, Thumb, 7, Repaint, 7, 0},
+      {VBar, Unknown, 0, None, 7, 0}, {Ctrl, KeyRight, 0, Moved, 7, 5}, {Key, KeyRight, 0, Stayed, 7, 5},
+      {Key, KeyLeft, 0, Moved, 7, 4}, {Ctrl, KeyLeft, 0, Moved, 7, 0}, {Key, KeyLeft, 0, Stayed, 7, 0},
+      {HBar, Ahead, 0, Moved, 7, 1}, {HBar, Back, 0, Moved, 7, 0}, {HBar, Top, 0, Stayed, 7, 0},
+      {HBar, Bottom, 0, Moved, 7, 5}, {HBar, Top, 0, Moved, 7, 0}, {HBar, Thumb, 3, Stayed, 7, 0},
+      {HBar, Track, 3, Moved, 7, 3}, {Size, 600, 10, None, 7, 3}, {Key, KeyPageDown, 0, Repaint, 8, 3},
+      {Key, KeyPageUp, 0, Repaint, 7, 3}, {VBar, Track, 0, Repaint, 0, 3}, {Key, KeyPageUp, 0, Repaint, 0, 3},
+      {Key, KeyEnd, 0, Repaint, 100, 3}, {Size, 600, 240, None, 100, 3}, {VBar, Track, 3, Repaint, 3, 3},
+      {Key, KeyPageUp, 0, Repaint, 0, 3}, {Size, 600, 2500, None, 0, 3}, {Key, KeyEnd, 0, Repaint, 0, 3},
+      {Key, KeyPageDown, 0, None, 0, 3}, {Key, KeyDown, 0, None, 0, 3}};
+  // clang-format on
+  for (const auto& [spacing, width, height, clientWidth, columns, rows, rowHeight] : cases) {
+    Settings.lineSpacing = spacing;
+    SetViewClientSize(width, height);
+    EXPECT_EQ(std::make_tuple(ViewState.clientWidth, ViewState.visibleColumns, ViewState.visibleRows, ViewLineHeight()),
+              std::tie(clientWidth, columns, rows, rowHeight))
+        << spacing << " " << width << "x" << height;
+  }
+  Open(Lines(100));
+  SetViewClientSize(600, 30 * Row + 10);
+  ScrollBarPlan vertical = PlanVerticalBar(), horizontal = PlanHorizontalBar();
+  EXPECT_EQ(std::make_tuple(vertical.shown, vertical.maximum, horizontal.shown, horizontal.maximum),
+            std::make_tuple(true, 70, true, 5));
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    const auto& [kind, a, b, effect, firstLine, firstColumn] = steps[i];
+    int done = kind == Key    ? Press(a)
+               : kind == Ctrl ? Press(a, true)
+               : kind == VBar ? ScrollVertically(a, b)
+               : kind == HBar ? (ScrollHorizontally(a, b) ? Moved : Stayed)
+                              : (SetViewClientSize(a, b), None);
+    EXPECT_EQ(std::tie(done, ViewState.firstLine, ViewState.firstColumn), std::tie(effect, firstLine, firstColumn))
+        << "step " << i;
+  }
+  // As many rows as lines: no vertical bar. Widened past the line, the
+  // horizontal bar goes and the view returns to column 0; so without a document.
+  EXPECT_EQ(std::make_pair(PlanVerticalBar().shown, PlanVerticalBar().maximum), std::make_pair(false, 0));
+  SetViewClientSize(800, 240);
+  EXPECT_EQ(std::make_pair(PlanHorizontalBar().shown, ViewState.firstColumn), std::make_pair(false, 0));
+  ClearDocument();
+  SetViewClientSize(300, 240);
+  ViewState.firstColumn = 4;
+  EXPECT_FALSE(PlanVerticalBar().shown || PlanHorizontalBar().shown);
+  EXPECT_EQ(ViewState.firstColumn, 0);
+  const std::tuple<int, int, int> thumbs[] = {
+      {0x1234, 0x51234, 0x51234}, {0x1234, 0x51235, 0x1234}, {0xFFFF, -1, 0xFFFF}, {0x10005, 5, 5}};
+  for (const auto& [position16, track, wideLine] : thumbs)
+    EXPECT_EQ(WidenThumbPosition(position16, track), wideLine) << track;
+}
+
+TEST(ViewLayout, OnlyRowsMeetingTheRectangleArePaintedTheViewFillsTheClientAndDialogsCentreOverTheOwner) {
+  // Pixel rows to paint: 30 whole rows and the partial one below; one row; rows straddled; none. The bytes
+  // of a row, how many may be read (up to the 0 after the text), its highlight; a blank past the end. A
+  // frame shrunk to its caption leaves no room, never a negative size. A dialog: truncated; owner off the
+  // left edge; (10 - 200) / 2 truncating to -95; pulled back inside; larger than the screen.
+  // clang-format off
+  const std::tuple<int, int, int, int> paints[] = {{0, 30 * Row + 10, 10, 40}, {29 * Row, 30 * Row, 39, 39},
+      {0, Row, 10, 10}, {23, 25, 10, 11}, {-5, Row, 10, 10}, {50, 50, 0, -1}};
+  const std::tuple<int, std::string, size_t, bool> rows[] = {{0, "L0\r\n", 13, false}, {1, "L1\r\n", 9, true},
+      {2, "L2\r\n", 5, true}, {3, " ", 2, false}};
+  const std::tuple<int, int, bool, int, int, int> frames[] = {{800, 600, true, 29, 800, 571},
+      {800, 600, false, 0, 800, 600}, {0, 10, true, 29, 0, 0}, {-4, 10, false, 0, 0, 10}};
+  const std::tuple<int, int, int, int> dialogs[] = {{100, 400, 200, 200}, {100, 401, 200, 200}, {-300, 400, 200, 0},
+      {-100, 10, 200, 0}, {900, 400, 200, 824}, {0, 100, 1200, 0}, {1000, 400, 1200, -176}};
+  // clang-format on
+  Open(Lines(100));
+  SetViewClientSize(640, 30 * Row + 10);
+  ViewState.firstLine = 10;
+  for (const auto& [top, bottom, from, to] : paints) {
+    LineRange range = LinesToPaint(top, bottom);
+    EXPECT_EQ(std::tie(range.from, range.to), std::tie(from, to)) << top << ".." << bottom;
+  }
+  ViewState.firstColumn = 3;
+  EXPECT_EQ(LineLeft(), -24);
+  Open(Lines(3));
+  Selection = {2, 1, 0};
+  for (const auto& [line, bytes, readable, selected] : rows) {
+    RowText row = RowTextForLine(line);
+    EXPECT_EQ(
+        std::make_tuple(std::string(reinterpret_cast<const char*>(row.bytes), row.count), row.readable, row.selected),
+        std::tie(bytes, readable, selected))
+        << line;
+  }
+  for (const auto& [width, height, toolbar, y, viewWidth, viewHeight] : frames) {
+    ViewPlacement place = PlaceView(width, height, toolbar, 28);
+    EXPECT_EQ(std::tie(place.x, place.y, place.width, place.height), std::make_tuple(0, y, viewWidth, viewHeight))
+        << width << "x" << height;
+  }
+  for (const auto& [ownerStart, ownerSize, dialogSize, start] : dialogs)
+    EXPECT_EQ(CentreCoordinate(ownerStart, ownerSize, dialogSize, 1024), start) << ownerStart << " " << dialogSize;
+}
+
+TEST(Selection, PressDragAndTimerPickWholeLinesScrollingOutsideTheViewAndASavedPartHoldsTheirBytes) {
+  // A view of 30 whole rows and a partial one, 740 pixels high.
+  enum Kind { PressAtY, DragToY, TimerAtY };
+  const SelectionRecord None{}, Dragging{10, 10, 1}, Held{3, 50, 1};
+  // One long text line broken into display lines of 16 cells, then more: 16, 16, 8 + CR LF, then three
+  // lines. A piece of a long line saves no line end; dragged upwards is document order; past the end
+  // adds nothing; the row below the last line alone nothing at all.
+  const std::string text = std::string(40, 'a') + "\r\n" + Lines(3);
+  // The step, first line, selection, y and line count; then the first line, selection and repaint.
+  // clang-format off
+  const std::pair<SelectionRecord, std::string> saved[] = {{{1, 1, 0}, std::string(16, 'a')},
+      {{4, 0, 0}, text.substr(0, text.find("L2"))}, {{5, 9, 0}, "L2\r\n"}, {{6, 6, 0}, ""}};
+  const std::tuple<Kind, int, SelectionRecord, int, int, int, SelectionRecord, bool> steps[] = {
+      {PressAtY, 0, None, 3 * Row + 5, 10, 0, {3, 3, 1}, true}, {PressAtY, 4, None, Row - 1, 10, 4, {4, 4, 1}, true},
+      // The row just below the last line starts one, further below nothing does.
+      {PressAtY, 0, None, 10 * Row, 10, 0, {10, 10, 1}, true}, {PressAtY, 0, None, 11 * Row, 10, 0, None, false},
+      // A selection is only cleared; without a document nothing happens.
+      {PressAtY, 0, None, -3, 10, 0, None, false}, {PressAtY, 0, {2, 6, 0}, 3 * Row, 10, 0, None, true},
+      {PressAtY, 0, None, 3 * Row, 0, 0, None, false},
+      {DragToY, 0, Dragging, 12 * Row + 3, 100, 0, {10, 12, 1}, true},
+      {DragToY, 0, Dragging, 0, 100, 0, {10, 0, 1}, true}, {DragToY, 20, Dragging, 5 * Row, 100, 20, {10, 25, 1}, true},
+      {DragToY, 0, Dragging, 741, 100, 1, {10, 31, 1}, true},
+      // The partial row is still inside; at the end the view stays; the end may pass a short document.
+      {DragToY, 0, Dragging, 740, 100, 0, {10, 30, 1}, true}, {DragToY, 70, Dragging, 780, 100, 70, {10, 100, 1}, true},
+      {DragToY, 0, {2, 2, 1}, 20 * Row, 5, 0, {2, 20, 1}, true}, {DragToY, 5, Dragging, -1, 100, 4, {10, 4, 1}, true},
+      {DragToY, 0, Dragging, -200, 100, 0, {10, 0, 1}, true},
+      // Over a whole row the timer does nothing; on the partial row and below it scrolls a line toward the
+      // end, the end on the row below the last whole one; above the view it scrolls back.
+      {TimerAtY, 40, Held, 10 * Row, 100, 40, Held, false}, {TimerAtY, 0, Held, 30 * Row + 2, 100, 1, {3, 31, 1}, true},
+      {TimerAtY, 69, Held, 800, 100, 70, {3, 100, 1}, true}, {TimerAtY, 70, Held, 800, 100, 70, {3, 100, 1}, true},
+      {TimerAtY, 40, Held, -5, 100, 39, {3, 39, 1}, true}, {TimerAtY, 0, Held, -5, 100, 0, {3, 0, 1}, true}};
+  // clang-format on
+  for (const auto& [kind, first, before, y, lines, newFirst, after, repaint] : steps) {
+    SelectionStep step = kind == PressAtY  ? PressAt(first, before, y, lines)
+                         : kind == DragToY ? DragTo(first, 30, before, y, 740, lines)
+                                           : StepTimer(first, 30, before, y, lines);
+    EXPECT_EQ(std::tuple_cat(std::tie(step.firstLine), Tied(step.selection), std::tie(step.repaint)),
+              std::tuple_cat(std::tie(newFirst), Tied(after), std::tie(repaint)))
+        << kind << " " << first << " " << y;
+  }
+  ScratchFolder folder;
+  const std::string path = folder.File("part.txt");
+  Settings.charsPerLine = 16;
+  Open(text);
+  for (const auto& [selection, bytes] : saved) {
+    Selection = selection;
+    ASSERT_TRUE(WriteSelectedLines(nullptr, path.c_str()));
+    EXPECT_EQ(ReadFile(path), ToBytes(bytes));
+    EXPECT_EQ(Tied(Selection), Tied(selection));  // the save leaves the selection alone
+  }
+  // A folder that cannot be written: message 9 with the path, nothing made;
+  // a write that fails: message 10.
+  const std::string nowhere = folder.File("missing/part.txt");
+  Strings expected = {"Can not create the file : " + nowhere};
+  EXPECT_FALSE(WriteSelectedLines(nullptr, nowhere.c_str()));
+#ifndef _WIN32
+  Selection = {0, 6, 0};
+  EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
+  expected.push_back("Can not write the file: /dev/full");
+#endif
+  EXPECT_EQ(Shown(), expected);
 }

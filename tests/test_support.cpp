@@ -65,14 +65,8 @@ Bytes MakeMarkedFont(size_t size) {
     font[offset] = static_cast<uint8_t>((offset / 16) ^ (offset % 16));
   }
   for (size_t offset = WideGlyphArea; offset < size; ++offset) {
-    size_t g = (offset - WideGlyphArea) / 32;
-    size_t k = (offset - WideGlyphArea) % 32;
-    if (k == 0)
-      font[offset] = static_cast<uint8_t>((g + 1) & 0xFF);
-    else if (k == 1)
-      font[offset] = static_cast<uint8_t>(((g + 1) >> 8) & 0xFF);
-    else
-      font[offset] = static_cast<uint8_t>(k);
+    size_t g = (offset - WideGlyphArea) / 32, k = (offset - WideGlyphArea) % 32;
+    font[offset] = static_cast<uint8_t>(k == 0 ? (g + 1) & 0xFF : k == 1 ? ((g + 1) >> 8) & 0xFF : k);
   }
   return font;
 }
