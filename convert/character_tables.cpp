@@ -31,8 +31,6 @@ constexpr size_t HeadingLength = 22;
 // The longest row: a heading and 189 two-byte characters.
 constexpr size_t RowCapacity = HeadingLength + 2 * 189;
 
-size_t RangeCount(ByteRange range) { return range.first > range.last ? 0 : range.last - range.first + 1u; }
-
 // "\n-------  %2x --------\n" with the lead byte in lower-case hexadecimal.
 size_t PutHeading(uint8_t* row, unsigned lead) {
   const char* const digits = "0123456789abcdef";
@@ -49,14 +47,6 @@ size_t PutHeading(uint8_t* row, unsigned lead) {
   return n;
 }
 }  // namespace
-
-size_t CharacterTableFileSize(int table) {
-  if (table < 0 || table > 2) return 0;
-  const TableLayout& layout = Layouts[table];
-  size_t rows = RangeCount(layout.leads[0]) + RangeCount(layout.leads[1]);
-  size_t characters = RangeCount(layout.trails[0]) + RangeCount(layout.trails[1]);
-  return rows * (HeadingLength + 2 * characters);
-}
 
 int WriteCharacterTableFile(const char* path, int table) {
   if (table < 0 || table > 2) return CharacterTableNotCreated;

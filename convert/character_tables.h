@@ -11,9 +11,6 @@ enum CharacterTables { CharacterTableGb = 0, CharacterTableBig5 = 1, CharacterTa
 // "GBTBL.GB", "BIG5TBL.BG5", "SJISTBL.JP" by CharacterTables.
 extern const char* const CharacterTableFileNames[3];
 
-// The size in bytes of a whole table file of `table`.
-size_t CharacterTableFileSize(int table);
-
 enum CharacterTableResults { CharacterTableWritten = 0, CharacterTableNotCreated = 1, CharacterTableNotWritten = 2 };
 
 // Writes the table file of `table` to `path`, replacing any file there
