@@ -266,11 +266,15 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>((i % 2 ? 0xE0 : 0xF0) + k);
     WriteFile(folder.File(TableNames[k]), table);
   }
-  auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false) {
+  auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false,
+                    const std::string& failing = "") {
     answerYes = yes;
     ClearHeadlessPrompts();
     ConvertMode = mode;
-    return ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
+    FailSystemCall(failing);
+    bool done = ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
+    FailSystemCall("");
+    return done;
   };
   std::string missing = folder.File("missing"), uncreatable = folder.File("no-such-folder/t");
   // A path of 259 characters, the longest a name may have in the viewer.
@@ -289,14 +293,16 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     Lines shown;
     std::optional<std::string> written = {};  // what the target holds; none: it does not exist
     bool yes = false;                         // the answer to the question
+    std::string failing = "";                 // a call of the system that fails (FailSystemCall)
   };
   const std::string openTable = "Cann't open the convert table file: ",
                     readTable = "Cann't read the convert table file: ",
                     openSource = "Cann't open the convert source file: ",
                     readSource = "Cann't read the convert source file: ", full = "/dev/full",
+                    create = "Cann't create the convert target file: ",
                     copy = "\nCopy the file to ZK directory please.",
                     sameError = Error(11, "The target file name is same as source file name, cann't convert!");
-  const Case withTables[] = {
+  std::vector<Case> withTables = {
       {ConvertModeBig5, 0, "gb", "t1", {Done}, "a\xF0\xE0"},
       {ConvertModeBig5, 1, "big5", "t2", {Done}, "a\xF1\xE1"},
       {ConvertModeSjis, 0, "gb", "t3", {Done}, "a\xF2\xE2"},
@@ -322,7 +328,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
       {ConvertModeSjis, 1, missing, "t", {Error(14, readTable + folder.File("SJISGB.TBL"))}},
       {ConvertModeHz, 0, missing, "t", {Error(15, openSource + missing)}},
       {ConvertModeHz, 1, deep, "t", {Error(15, openSource + deep)}},
-      {ConvertModeHz, 0, "gb", uncreatable, {Error(17, "Cann't create the convert target file: " + uncreatable)}},
+      {ConvertModeHz, 0, "gb", uncreatable, {Error(17, create + uncreatable)}},
   };
   std::string shortFile;  // a file that measures more than a read gives
 #ifndef _WIN32
@@ -333,6 +339,16 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   withoutTables.push_back({ConvertModeHz, 0, "gb", "/dev/null", {Question("/dev/null"), Done}, "", true});
   withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true});
   withoutTables.push_back({ConvertModeHz, 0, "gb", full, {Question(full), fullError}, std::nullopt, true});
+  // Without a second thread the blocks are written in turn, the failure too.
+  withoutTables.push_back({ConvertModeHz, 0, "big", "t10", {Done}, std::string(3000000, 'a'), false, "thread"});
+  withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true, "thread"});
+  // A table that reads short; a source that cannot be measured, before any question; a new file
+  // that cannot be opened.
+  withTables.push_back(
+      {ConvertModeBig5, 0, "gb", "t", {Error(14, readTable + folder.File("GBBIG5.TBL"))}, {}, 0, "fread"});
+  withoutTables.push_back(
+      {ConvertModeHz, 0, "gb", longest, {Error(16, readSource + folder.File("gb"))}, "old", 0, "fseeko"});
+  withoutTables.push_back({ConvertModeHz, 0, "gb", "t", {Error(17, create + folder.File("t"))}, {}, 0, "fdopen"});
   // A kernel file measures 0 bytes and then reads a few hundred: a source
   // that grew while it was read.
   const std::string proc = "/proc/self/status", t7 = folder.File("t7");
@@ -347,7 +363,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   auto check = [&](const Case& c) {
     SCOPED_TRACE(c.target);
     std::string source = folder.File(c.source), target = folder.File(c.target);
-    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes), c.shown.back() == Done);
+    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes, c.failing), c.shown.back() == Done);
     EXPECT_EQ(Shown(), c.shown);
     // No new file is left behind.
     for (const auto& entry : fs::recursive_directory_iterator(folder.path))
