@@ -439,6 +439,12 @@ TEST(SafeReplacement, TheTargetChangesOnlyWhenTheNewBytesAreWhole) {
     EXPECT_EQ(ReadFile(target), ToBytes(finish ? "new" : "old"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);  // and no other file
   }
+  // A folder put in the target's place meanwhile stays, and the new file goes.
+  ASSERT_TRUE(StartReplacement(target.c_str(), &record));
+  fs::remove(PathFromUtf8(target));
+  fs::create_directories(PathFromUtf8(target + "/inner"));
+  EXPECT_FALSE(FinishReplacement(&record));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);
   // Neither a folder nor a file in a missing one can be made.
   EXPECT_FALSE(StartReplacement(folder.path.string().c_str(), &record));
   EXPECT_FALSE(StartReplacement(folder.File("no/folder.txt").c_str(), &record));

@@ -344,11 +344,17 @@ TEST(ConvertDialog, LabelsAndButtonsFollowTheModeAndNamesAndTheCommandsRefuseWha
   EXPECT_EQ(ReadFile(folder.File("back.gb")), ReadFile(source));
   EXPECT_FALSE(CanViewTarget(nullptr, ""));
   EXPECT_TRUE(CanViewTarget(nullptr, "anything"));
-  // A program folder that cannot be written: the table command names the file it could not make.
+  // A program folder that cannot be written: the table command names the file it could not make; one
+  // whose path leaves no room for a name: a conversion names the table it could not read.
   SetModulePath(folder.File("gone/ZK.EXE").c_str());
   EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableBig5));
-  EXPECT_EQ(Shown(), (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
-                              "Can not create the file : " + folder.File("gone/BIG5TBL.BG5")}));
+  SetModulePath((std::string(PathCapacity - 8, 'f') + "/z").c_str());
+  ConvertMode = ConvertModeBig5;
+  EXPECT_FALSE(ConvertNamedFiles(nullptr, source.c_str(), target.c_str(), true));
+  EXPECT_EQ(Shown(),
+            (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
+                     "Can not create the file : " + folder.File("gone/BIG5TBL.BG5"),
+                     "Cann't open the convert table file: GBBIG5.TBL\nCopy the file to ZK directory please."}));
 }
 
 TEST(HeaderFooter, PartsAreComposedAlignedAndCutToTheLine) {
@@ -553,14 +559,18 @@ TEST(Selection, PressDragAndTimerPickWholeLinesScrollingOutsideTheViewAndASavedP
     EXPECT_EQ(Tied(Selection), Tied(selection));  // the save leaves the selection alone
   }
   // A folder that cannot be written: message 9 with the path, nothing made;
-  // a write that fails: message 10.
+  // a write that fails: message 10, at the close for a small part, at once
+  // for one larger than the file's buffer.
   const std::string nowhere = folder.File("missing/part.txt");
   Strings expected = {"Can not create the file : " + nowhere};
   EXPECT_FALSE(WriteSelectedLines(nullptr, nowhere.c_str()));
 #ifndef _WIN32
-  Selection = {0, 6, 0};
-  EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
-  expected.push_back("Can not write the file: /dev/full");
+  for (int lines : {7, 2000}) {
+    Open(Lines(lines));
+    Selection = {0, lines - 1, 0};
+    EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
+    expected.push_back("Can not write the file: /dev/full");
+  }
 #endif
   EXPECT_EQ(Shown(), expected);
 }
