@@ -123,20 +123,12 @@ FILE* __wrap_fdopen(int descriptor, const char* mode) {
 
 bool FailSystemCall(const std::string& call, int passing) {
   std::tie(failingCall, callsPassing) = std::make_pair(call, passing);
-  // No thread gets a stack larger than the address space.
-  static const size_t usualStack = [] {
-    pthread_attr_t attributes;
-    size_t size = 0;
-    pthread_getattr_default_np(&attributes);
-    pthread_attr_getstacksize(&attributes, &size);
-    pthread_attr_destroy(&attributes);
-    return size;
-  }();
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, call == "thread" ? size_t{1} << 50 : usualStack);
-  pthread_setattr_default_np(&attributes);
-  pthread_attr_destroy(&attributes);
+  // A thread whose stack is larger than the address space cannot start.
+  static pthread_attr_t usual, huge;
+  [[maybe_unused]] static const bool made = pthread_getattr_default_np(&usual) == 0 &&
+                                            pthread_getattr_default_np(&huge) == 0 &&
+                                            pthread_attr_setstacksize(&huge, size_t{1} << 50) == 0;
+  pthread_setattr_default_np(call == "thread" ? &huge : &usual);
   return true;
 }
 #else
