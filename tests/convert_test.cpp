@@ -266,11 +266,15 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>((i % 2 ? 0xE0 : 0xF0) + k);
     WriteFile(folder.File(TableNames[k]), table);
   }
-  auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false) {
+  auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false,
+                    const std::string& failing = "") {
     answerYes = yes;
     ClearHeadlessPrompts();
     ConvertMode = mode;
-    return ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
+    FailSystemCall(failing);
+    bool done = ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
+    FailSystemCall("");
+    return done;
   };
   std::string missing = folder.File("missing"), uncreatable = folder.File("no-such-folder/t");
   // A path of 259 characters, the longest a name may have in the viewer.
@@ -289,14 +293,16 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     Lines shown;
     std::optional<std::string> written = {};  // what the target holds; none: it does not exist
     bool yes = false;                         // the answer to the question
+    std::string failing = "";                 // a call of the system that fails (FailSystemCall)
   };
   const std::string openTable = "Cann't open the convert table file: ",
                     readTable = "Cann't read the convert table file: ",
                     openSource = "Cann't open the convert source file: ",
                     readSource = "Cann't read the convert source file: ", full = "/dev/full",
+                    create = "Cann't create the convert target file: ",
                     copy = "\nCopy the file to ZK directory please.",
                     sameError = Error(11, "The target file name is same as source file name, cann't convert!");
-  const Case withTables[] = {
+  std::vector<Case> withTables = {
       {ConvertModeBig5, 0, "gb", "t1", {Done}, "a\xF0\xE0"},
       {ConvertModeBig5, 1, "big5", "t2", {Done}, "a\xF1\xE1"},
       {ConvertModeSjis, 0, "gb", "t3", {Done}, "a\xF2\xE2"},
@@ -322,9 +328,8 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
       {ConvertModeSjis, 1, missing, "t", {Error(14, readTable + folder.File("SJISGB.TBL"))}},
       {ConvertModeHz, 0, missing, "t", {Error(15, openSource + missing)}},
       {ConvertModeHz, 1, deep, "t", {Error(15, openSource + deep)}},
-      {ConvertModeHz, 0, "gb", uncreatable, {Error(17, "Cann't create the convert target file: " + uncreatable)}},
+      {ConvertModeHz, 0, "gb", uncreatable, {Error(17, create + uncreatable)}},
   };
-  std::string shortFile;  // a file that measures more than a read gives
 #ifndef _WIN32
   // A device is written to, never replaced. A full disk fails while
   // converting a text larger than the file's buffer, and when the file is
@@ -333,21 +338,29 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   withoutTables.push_back({ConvertModeHz, 0, "gb", "/dev/null", {Question("/dev/null"), Done}, "", true});
   withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true});
   withoutTables.push_back({ConvertModeHz, 0, "gb", full, {Question(full), fullError}, std::nullopt, true});
+  // Without a second thread the blocks are written in turn, the failure too.
+  withoutTables.push_back({ConvertModeHz, 0, "big", "t10", {Done}, std::string(3000000, 'a'), false, "thread"});
+  withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true, "thread"});
+  // A table that reads short; a source that cannot be measured, before any question; a new file
+  // that cannot be opened.
+  withTables.push_back(
+      {ConvertModeBig5, 0, "gb", "t", {Error(14, readTable + folder.File("GBBIG5.TBL"))}, {}, 0, "fread"});
+  withoutTables.push_back(
+      {ConvertModeHz, 0, "gb", longest, {Error(16, readSource + folder.File("gb"))}, "old", 0, "fseeko"});
+  withoutTables.push_back({ConvertModeHz, 0, "gb", "t", {Error(17, create + folder.File("t"))}, {}, 0, "fdopen"});
   // A kernel file measures 0 bytes and then reads a few hundred: a source
   // that grew while it was read.
   const std::string proc = "/proc/self/status", t7 = folder.File("t7");
   withoutTables.push_back(
       {ConvertModeHz, 0, proc, t7, {Question(t7), Error(16, readSource + proc)}, "a~~~{0!~}\r\n", true});
-  shortFile = ShortReadingFile();
-  if (!shortFile.empty()) {
+  // A file that measures more than a read gives: a source that shrank.
+  if (const std::string shortFile = ShortReadingFile(); !shortFile.empty())
     withoutTables.push_back({ConvertModeHz, 0, shortFile, "t", {Error(16, readSource + shortFile)}});
-    withoutTables.push_back({ConvertModeBig5, 1, "gb", "t", {Error(14, readTable + folder.File("BIG5GB.TBL"))}});
-  }
 #endif
   auto check = [&](const Case& c) {
     SCOPED_TRACE(c.target);
     std::string source = folder.File(c.source), target = folder.File(c.target);
-    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes), c.shown.back() == Done);
+    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes, c.failing), c.shown.back() == Done);
     EXPECT_EQ(Shown(), c.shown);
     // No new file is left behind.
     for (const auto& entry : fs::recursive_directory_iterator(folder.path))
@@ -371,7 +384,6 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   for (const char* name : TableNames) fs::remove(folder.File(name));
   WriteFile(folder.File("GBSJIS.TBL"), Bytes(17673, 0xA1));
   WriteFile(folder.File("SJISGB.TBL"), Bytes(16253, 0xA1));
-  if (!shortFile.empty()) fs::create_symlink(shortFile, folder.File("BIG5GB.TBL"));
   for (const Case& c : withoutTables) check(c);
 
   // A name that cannot fit the question gives way; the question keeps its ending.
@@ -423,6 +435,12 @@ TEST(SafeReplacement, TheTargetChangesOnlyWhenTheNewBytesAreWhole) {
     EXPECT_EQ(ReadFile(target), ToBytes(finish ? "new" : "old"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);  // and no other file
   }
+  // A folder put in the target's place meanwhile stays, and the new file goes.
+  ASSERT_TRUE(StartReplacement(target.c_str(), &record));
+  fs::remove(PathFromUtf8(target));
+  fs::create_directories(PathFromUtf8(target + "/inner"));
+  EXPECT_FALSE(FinishReplacement(&record));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);
   // Neither a folder nor a file in a missing one can be made.
   EXPECT_FALSE(StartReplacement(folder.path.string().c_str(), &record));
   EXPECT_FALSE(StartReplacement(folder.File("no/folder.txt").c_str(), &record));

@@ -38,6 +38,7 @@ TEST(PageLayout, GeometryAndRefusals) {
       // Typed margins can be any number; none wraps round into a page.
       {2400, 3300, {150, 150, INT_MIN, INT_MIN}, 80, 24, 21, 0, 0, 0, 0, 0, 0},
       {2400, 3300, {150, 150, INT_MAX, 150}, 80, 24, 21, 0, 0, 0, 0, 0, 0},
+      {2400, 3300, {INT_MIN, INT_MIN, 150, 150}, 80, 24, 21, 0, 0, 0, 0, 0, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "row " << &row - rows);

@@ -344,11 +344,17 @@ TEST(ConvertDialog, LabelsAndButtonsFollowTheModeAndNamesAndTheCommandsRefuseWha
   EXPECT_EQ(ReadFile(folder.File("back.gb")), ReadFile(source));
   EXPECT_FALSE(CanViewTarget(nullptr, ""));
   EXPECT_TRUE(CanViewTarget(nullptr, "anything"));
-  // A program folder that cannot be written: the table command names the file it could not make.
+  // A program folder that cannot be written: the table command names the file it could not make; one
+  // whose path leaves no room for a name: a conversion names the table it could not read.
   SetModulePath(folder.File("gone/ZK.EXE").c_str());
   EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableBig5));
-  EXPECT_EQ(Shown(), (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
-                              "Can not create the file : " + folder.File("gone/BIG5TBL.BG5")}));
+  SetModulePath((std::string(PathCapacity - 8, 'f') + "/z").c_str());
+  ConvertMode = ConvertModeBig5;
+  EXPECT_FALSE(ConvertNamedFiles(nullptr, source.c_str(), target.c_str(), true));
+  EXPECT_EQ(Shown(),
+            (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
+                     "Can not create the file : " + folder.File("gone/BIG5TBL.BG5"),
+                     "Cann't open the convert table file: GBBIG5.TBL\nCopy the file to ZK directory please."}));
 }
 
 TEST(HeaderFooter, PartsAreComposedAlignedAndCutToTheLine) {
@@ -396,7 +402,8 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
   // Line spacing, client size; then what the view makes of them (the dialog's 0 is drawn as set). A key,
   // a bar's request and position, or a view size; then the effect, first line and first column.
   // Page Down keeps one row and may run past lineCount - visibleRows (the rows below are blank);
-  // Ctrl+Right pages 74 columns, held at the last 5; a view lower than a row pages by one line.
+  // Ctrl+Right pages 74 columns, held at the last 5; a view lower than a row pages by one line, and one
+  // 12 columns wide by 11 columns.
   enum Kind { Key, Ctrl, VBar, HBar, Size };
   constexpr int None = ScrollEffectNone, RowDown = ScrollEffectRowDown, RowUp = ScrollEffectRowUp,
                 Repaint = ScrollEffectRepaint, Moved = 1, Stayed = 0, Ignored = -1;
@@ -413,14 +420,16 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
       {Key, KeyPageDown, 0, Repaint, 87, 0}, {Key, KeyPageDown, 0, None, 87, 0}, {Key, Enter, 0, Ignored, 87, 0},
       {Ctrl, Q, 0, Ignored, 87, 0}, {VBar, Track, 42, Repaint, 42, 0}, {VBar, Thumb, 7, Repaint, 7, 0},
       {VBar, Unknown, 0, None, 7, 0}, {Ctrl, KeyRight, 0, Moved, 7, 5}, {Key, KeyRight, 0, Stayed, 7, 5},
-      {Key, KeyLeft, 0, Moved, 7, 4}, {Ctrl, KeyLeft, 0, Moved, 7, 0}, {Key, KeyLeft, 0, Stayed, 7, 0},
+      {Ctrl, KeyRight, 0, Stayed, 7, 5}, {HBar, Bottom, 0, Stayed, 7, 5}, {Key, KeyLeft, 0, Moved, 7, 4},
+      {Ctrl, KeyLeft, 0, Moved, 7, 0}, {Key, KeyLeft, 0, Stayed, 7, 0}, {Ctrl, KeyLeft, 0, Stayed, 7, 0},
       {HBar, Ahead, 0, Moved, 7, 1}, {HBar, Back, 0, Moved, 7, 0}, {HBar, Top, 0, Stayed, 7, 0},
       {HBar, Bottom, 0, Moved, 7, 5}, {HBar, Top, 0, Moved, 7, 0}, {HBar, Thumb, 3, Stayed, 7, 0},
-      {HBar, Track, 3, Moved, 7, 3}, {Size, 600, 10, None, 7, 3}, {Key, KeyPageDown, 0, Repaint, 8, 3},
-      {Key, KeyPageUp, 0, Repaint, 7, 3}, {VBar, Track, 0, Repaint, 0, 3}, {Key, KeyPageUp, 0, Repaint, 0, 3},
-      {Key, KeyEnd, 0, Repaint, 100, 3}, {Size, 600, 240, None, 100, 3}, {VBar, Track, 3, Repaint, 3, 3},
-      {Key, KeyPageUp, 0, Repaint, 0, 3}, {Size, 600, 2500, None, 0, 3}, {Key, KeyEnd, 0, Repaint, 0, 3},
-      {Key, KeyPageDown, 0, None, 0, 3}, {Key, KeyDown, 0, None, 0, 3}};
+      {HBar, Track, 3, Moved, 7, 3}, {Size, 100, 10, None, 7, 3}, {Ctrl, KeyRight, 0, Moved, 7, 14},
+      {Ctrl, KeyLeft, 0, Moved, 7, 3}, {Key, KeyPageDown, 0, Repaint, 8, 3}, {Key, KeyPageUp, 0, Repaint, 7, 3},
+      {VBar, Track, 0, Repaint, 0, 3}, {Key, KeyPageUp, 0, Repaint, 0, 3}, {Key, KeyEnd, 0, Repaint, 100, 3},
+      {Size, 600, 240, None, 100, 3}, {VBar, Track, 3, Repaint, 3, 3}, {Key, KeyPageUp, 0, Repaint, 0, 3},
+      {Size, 600, 2500, None, 0, 3}, {Key, KeyEnd, 0, Repaint, 0, 3}, {Key, KeyPageDown, 0, None, 0, 3},
+      {Key, KeyDown, 0, None, 0, 3}};
   // clang-format on
   for (const auto& [spacing, width, height, clientWidth, columns, rows, rowHeight] : cases) {
     Settings.lineSpacing = spacing;
@@ -461,15 +470,16 @@ TEST(ViewScrolling, AHundredLinesInThirtyRowsAndEightyCellsInSeventyFiveColumns)
 }
 
 TEST(ViewLayout, OnlyRowsMeetingTheRectangleArePaintedTheViewFillsTheClientAndDialogsCentreOverTheOwner) {
-  // Pixel rows to paint: 30 whole rows and the partial one below; one row; rows straddled; none. The bytes
-  // of a row, how many may be read (up to the 0 after the text), its highlight; a blank past the end. A
-  // frame shrunk to its caption leaves no room, never a negative size. A dialog: truncated; owner off the
-  // left edge; (10 - 200) / 2 truncating to -95; pulled back inside; larger than the screen.
+  // Pixel rows to paint: 30 whole rows and the partial one below; one row; rows straddled; none; no more
+  // than the view holds. The bytes of a row, how many may be read (up to the 0 after the text), its
+  // highlight; a blank past either end. A frame shrunk to its caption leaves no room, never a negative
+  // size. A dialog: truncated; owner off the left edge; (10 - 200) / 2 truncating to -95; pulled back
+  // inside; larger than the screen.
   // clang-format off
   const std::tuple<int, int, int, int> paints[] = {{0, 30 * Row + 10, 10, 40}, {29 * Row, 30 * Row, 39, 39},
-      {0, Row, 10, 10}, {23, 25, 10, 11}, {-5, Row, 10, 10}, {50, 50, 0, -1}};
+      {0, Row, 10, 10}, {23, 25, 10, 11}, {-5, Row, 10, 10}, {50, 50, 0, -1}, {0, 2000, 10, 40}};
   const std::tuple<int, std::string, size_t, bool> rows[] = {{0, "L0\r\n", 13, false}, {1, "L1\r\n", 9, true},
-      {2, "L2\r\n", 5, true}, {3, " ", 2, false}};
+      {2, "L2\r\n", 5, true}, {3, " ", 2, false}, {-1, " ", 2, false}};
   const std::tuple<int, int, bool, int, int, int> frames[] = {{800, 600, true, 29, 800, 571},
       {800, 600, false, 0, 800, 600}, {0, 10, true, 29, 0, 0}, {-4, 10, false, 0, 0, 10}};
   const std::tuple<int, int, int, int> dialogs[] = {{100, 400, 200, 200}, {100, 401, 200, 200}, {-300, 400, 200, 0},
@@ -553,14 +563,18 @@ TEST(Selection, PressDragAndTimerPickWholeLinesScrollingOutsideTheViewAndASavedP
     EXPECT_EQ(Tied(Selection), Tied(selection));  // the save leaves the selection alone
   }
   // A folder that cannot be written: message 9 with the path, nothing made;
-  // a write that fails: message 10.
+  // a write that fails: message 10, at the close for a small part, at once
+  // for one larger than the file's buffer.
   const std::string nowhere = folder.File("missing/part.txt");
   Strings expected = {"Can not create the file : " + nowhere};
   EXPECT_FALSE(WriteSelectedLines(nullptr, nowhere.c_str()));
 #ifndef _WIN32
-  Selection = {0, 6, 0};
-  EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
-  expected.push_back("Can not write the file: /dev/full");
+  for (int lines : {7, 2000}) {
+    Open(Lines(lines));
+    Selection = {0, lines - 1, 0};
+    EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
+    expected.push_back("Can not write the file: /dev/full");
+  }
 #endif
   EXPECT_EQ(Shown(), expected);
 }

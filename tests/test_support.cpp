@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
+#include <tuple>
 
 #ifndef _WIN32
+#include <pthread.h>
 #include <sys/wait.h>
+
+#include <cerrno>
 #endif
 
 #include "document/document.h"
@@ -88,6 +92,49 @@ std::string ShortReadingFile() {
   return "";
 }
 
+#ifndef _WIN32
+namespace {
+std::string failingCall;
+int callsPassing = 0;
+
+bool Fails(const char* call) {
+  if (failingCall != call || callsPassing-- > 0) return false;
+  failingCall.clear();
+  return true;
+}
+}  // namespace
+
+// The test programs are linked with --wrap for these calls.
+extern "C" {
+size_t __real_fread(void* dest, size_t size, size_t count, FILE* file);
+int __real_fseeko(FILE* file, off_t offset, int whence);
+FILE* __real_fdopen(int descriptor, const char* mode);
+// A read that fails takes nothing, as at an early end of the file.
+size_t __wrap_fread(void* dest, size_t size, size_t count, FILE* file) {
+  return Fails("fread") ? 0 : __real_fread(dest, size, count, file);
+}
+int __wrap_fseeko(FILE* file, off_t offset, int whence) {
+  return Fails("fseeko") ? (errno = EIO, -1) : __real_fseeko(file, offset, whence);
+}
+FILE* __wrap_fdopen(int descriptor, const char* mode) {
+  return Fails("fdopen") ? (errno = ENOMEM, nullptr) : __real_fdopen(descriptor, mode);
+}
+}
+
+bool FailSystemCall(const std::string& call, int passing) {
+  std::tie(failingCall, callsPassing) = std::make_pair(call, passing);
+  // A thread whose stack is larger than the address space cannot start.
+  static pthread_attr_t usual, huge;
+  [[maybe_unused]] static const bool made = pthread_getattr_default_np(&usual) == 0 &&
+                                            pthread_getattr_default_np(&huge) == 0 &&
+                                            pthread_attr_setstacksize(&huge, size_t{1} << 50) == 0;
+  pthread_setattr_default_np(call == "thread" ? &huge : &usual);
+  return true;
+}
+#else
+bool FailSystemCall(const std::string& call, int) { return call.empty(); }
+#endif
+
 void ResetSharedState() {
   ClearDocument();
   Document.fileName[0] = '\0';
@@ -101,6 +148,7 @@ void ResetSharedState() {
   LineBitmap.bytesPerRow = 0;
   LineBitmap.lineHeight = 0;
   FailAllocationsAfter(-1);
+  FailSystemCall("");
 }
 
 #ifndef _WIN32

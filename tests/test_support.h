@@ -46,6 +46,12 @@ int MarkedGlyphNumber(const uint8_t* glyph);
 // system has none.
 std::string ShortReadingFile();
 
+// Makes the program's next call of `call` (fread, fseeko or fdopen), after
+// `passing` that go through, fail as a system may fail it; "thread" makes
+// starting a thread fail until the next change. "" lets all through again.
+// False where tests cannot reach the system's calls (Windows).
+bool FailSystemCall(const std::string& call, int passing = 0);
+
 // Resets every process-wide value the core keeps to its start-up state. The
 // core suites do it around every test (core_state.cpp).
 void ResetCoreState();
