@@ -77,12 +77,13 @@ int WriteCharacterTableFile(const char* path, int table) {
 bool MakeCharacterTableFile(WindowRef owner, int table) {
   if (table < 0 || table > 2) return false;
   char path[PathCapacity];
-  int result = BuildPathBesideProgram(path, sizeof path, CharacterTableFileNames[table])
-                   ? WriteCharacterTableFile(path, table)
-                   : CharacterTableNotCreated;
+  bool named = BuildPathBesideProgram(path, sizeof path, CharacterTableFileNames[table]);
+  int result = named ? WriteCharacterTableFile(path, table) : CharacterTableNotCreated;
   // A program folder that an ordinary user cannot write would otherwise
-  // leave them with no file and no word.
-  if (result == CharacterTableNotCreated) ShowErrorBox(owner, ErrorCreateFile, path, StyleStop);
-  if (result == CharacterTableNotWritten) ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
+  // leave them with no file and no word; one whose path leaves no room for
+  // the name is told by the name alone.
+  const char* shown = named ? path : CharacterTableFileNames[table];
+  if (result == CharacterTableNotCreated) ShowErrorBox(owner, ErrorCreateFile, shown, StyleStop);
+  if (result == CharacterTableNotWritten) ShowErrorBox(owner, ErrorWriteFile, shown, StyleStop);
   return result == CharacterTableWritten;
 }

@@ -345,16 +345,18 @@ TEST(ConvertDialog, LabelsAndButtonsFollowTheModeAndNamesAndTheCommandsRefuseWha
   EXPECT_FALSE(CanViewTarget(nullptr, ""));
   EXPECT_TRUE(CanViewTarget(nullptr, "anything"));
   // A program folder that cannot be written: the table command names the file it could not make; one
-  // whose path leaves no room for a name: a conversion names the table it could not read.
+  // whose path leaves no room for a name: the table command and a conversion name their file alone.
   SetModulePath(folder.File("gone/ZK.EXE").c_str());
   EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableBig5));
   SetModulePath((std::string(PathCapacity - 8, 'f') + "/z").c_str());
+  EXPECT_FALSE(MakeCharacterTableFile(nullptr, CharacterTableGb));
   ConvertMode = ConvertModeBig5;
   EXPECT_FALSE(ConvertNamedFiles(nullptr, source.c_str(), target.c_str(), true));
-  EXPECT_EQ(Shown(),
-            (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
-                     "Can not create the file : " + folder.File("gone/BIG5TBL.BG5"),
-                     "Cann't open the convert table file: GBBIG5.TBL\nCopy the file to ZK directory please."}));
+  EXPECT_EQ(
+      Shown(),
+      (Strings{"Convert complete!", "Convert complete!", "Target file name is null, cann't view!",
+               "Can not create the file : " + folder.File("gone/BIG5TBL.BG5"), "Can not create the file : GBTBL.GB",
+               "Cann't open the convert table file: GBBIG5.TBL\nCopy the file to ZK directory please."}));
 }
 
 TEST(HeaderFooter, PartsAreComposedAlignedAndCutToTheLine) {
