@@ -270,6 +270,14 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
               std::make_tuple(text, 1, code, Messages{}));
     EXPECT_EQ(Document.text[Document.textLength], 0);
   }
+  // Pages readied by two threads, or by one where no second thread starts: the text arrives whole.
+  const Bytes pages(3 * 4096 + 5, 'a');
+  for (const char* thread : {"", "thread"}) {
+    FailSystemCall(thread);
+    EXPECT_TRUE(open(file, pages, 0));
+    EXPECT_EQ(TextHeld(), pages) << thread;
+    FailSystemCall("");
+  }
   for (const auto& [path, messages] : failures) {
     if (path.empty()) continue;
     EXPECT_FALSE(open(path, {}, 1)) << path;
