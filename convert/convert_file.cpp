@@ -1,8 +1,10 @@
 #include "convert/convert_file.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -20,109 +22,116 @@ constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
 constexpr size_t SourcePieceSize = 1u << 18;
 
 // The converters hand their output over in chunks of about 2 KB; it goes
-// to the file in blocks of this size, written by a second thread while the
-// next block is converted.
+// to the file in blocks of this size.
 constexpr size_t OutputBlockSize = 1u << 20;
 
-struct OutputBlocks {
-  Block<uint8_t> bytes[2];
+// The source piece, and two output blocks: one is written while the other
+// is filled.
+struct ConvertBuffers {
+  Block<uint8_t> piece;
+  Block<uint8_t> blocks[2];
 };
 
-bool AllocateOutputBlocks(OutputBlocks& blocks) {
-  for (Block<uint8_t>& block : blocks.bytes) {
+bool AllocateConvertBuffers(ConvertBuffers& buffers) {
+  buffers.piece = AllocateZeroed<uint8_t>(SourcePieceSize);
+  if (!buffers.piece) return false;
+  for (Block<uint8_t>& block : buffers.blocks) {
     block = AllocateZeroed<uint8_t>(OutputBlockSize);
     if (!block) return false;
   }
   return true;
 }
 
-// Fills one block while the other is written. Without a second thread (one
-// could not be started) the blocks are written in turn.
-class TargetWriter {
- public:
-  TargetWriter(std::FILE* file, OutputBlocks& blocks) : file_(file), blocks_(blocks) {
-    try {
-      thread_ = std::thread([this] { WriteHandedBlocks(); });
-    } catch (const std::system_error&) {
-    }
-  }
-  ~TargetWriter() { Finish(); }
+struct Worker;
+void StopWorker(Worker& worker);
 
-  // A byte sink for the converters.
-  static size_t Take(void* handle, const uint8_t* bytes, size_t count) {
-    TargetWriter& writer = *static_cast<TargetWriter*>(handle);
-    if (writer.filled_ + count > OutputBlockSize && !writer.HandOver()) return 0;
-    std::memcpy(writer.blocks_.bytes[writer.current_].get() + writer.filled_, bytes, count);
-    writer.filled_ += count;
-    return count;
-  }
-
-  // Writes what is left and waits for the second thread; false when any
-  // write failed.
-  bool Finish() {
-    bool written = filled_ == 0 || HandOver();
-    if (thread_.joinable()) {
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        closing_ = true;
-      }
-      changed_.notify_all();
-      thread_.join();
-    }
-    return written && !failed_;
-  }
-
- private:
-  // Hands the filled block to the writing thread once the one before is
-  // written, and goes on in the other block.
-  bool HandOver() {
-    const uint8_t* bytes = blocks_.bytes[current_].get();
-    const size_t count = filled_;
-    current_ ^= 1;
-    filled_ = 0;
-    if (!thread_.joinable()) {
-      if (std::fwrite(bytes, 1, count, file_) != count) failed_ = true;
-      return !failed_;
-    }
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return handed_ == nullptr; });
-    if (failed_) return false;
-    handed_ = bytes;
-    handedCount_ = count;
-    lock.unlock();
-    changed_.notify_all();
-    return true;
-  }
-
-  void WriteHandedBlocks() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return handed_ != nullptr || closing_; });
-      if (handed_ == nullptr) return;
-      const uint8_t* bytes = handed_;
-      const size_t count = handedCount_;
-      lock.unlock();
-      const bool written = std::fwrite(bytes, 1, count, file_) == count;
-      lock.lock();
-      if (!written) failed_ = true;
-      handed_ = nullptr;
-      changed_.notify_all();
-    }
-  }
-
-  std::FILE* file_;
-  OutputBlocks& blocks_;
-  int current_ = 0;
-  size_t filled_ = 0;
-  std::thread thread_;
-  // Shared with the writing thread.
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const uint8_t* handed_ = nullptr;  // a block being written
-  size_t handedCount_ = 0;
-  bool closing_ = false;
-  bool failed_ = false;
+// A second thread that runs the jobs handed to it one at a time, so that
+// the writes of the target overlap the conversion. Where no thread can be
+// started, a job runs in the caller.
+struct Worker {
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::function<void()> job;  // handed over and not yet done
+  bool closing = false;
+  ~Worker() { StopWorker(*this); }
 };
+
+void RunJobs(Worker& worker) {
+  std::unique_lock<std::mutex> lock(worker.mutex);
+  for (;;) {
+    worker.changed.wait(lock, [&] { return worker.job || worker.closing; });
+    if (!worker.job) return;
+    lock.unlock();
+    worker.job();
+    lock.lock();
+    worker.job = nullptr;
+    worker.changed.notify_all();
+  }
+}
+
+void StartWorker(Worker& worker) {
+  try {
+    worker.thread = std::thread(RunJobs, std::ref(worker));
+  } catch (const std::system_error&) {
+  }
+}
+
+// Hands `job` over once the one before is done.
+void HandToWorker(Worker& worker, std::function<void()> job) {
+  if (!worker.thread.joinable()) {
+    job();
+    return;
+  }
+  std::unique_lock<std::mutex> lock(worker.mutex);
+  worker.changed.wait(lock, [&] { return !worker.job; });
+  worker.job = std::move(job);
+  lock.unlock();
+  worker.changed.notify_all();
+}
+
+// Lets the job handed over last finish, then ends the thread.
+void StopWorker(Worker& worker) {
+  if (!worker.thread.joinable()) return;
+  {
+    std::unique_lock<std::mutex> lock(worker.mutex);
+    worker.closing = true;
+  }
+  worker.changed.notify_all();
+  worker.thread.join();
+}
+
+// The converters' sink: fills one output block while the writer writes the
+// other.
+struct TargetBlocks {
+  std::FILE* file;
+  ConvertBuffers& buffers;
+  int current = 0;
+  size_t filled = 0;
+  std::atomic<bool> failed = false;  // set by the writer
+  Worker writer;                     // last: it ends, and its job with it, first
+};
+
+// Hands the filled block to the writer once the block before is written,
+// and goes on in the other; false when a write failed.
+bool HandOverBlock(TargetBlocks& target) {
+  const uint8_t* bytes = target.buffers.blocks[target.current].get();
+  const size_t count = target.filled;
+  target.current ^= 1;
+  target.filled = 0;
+  HandToWorker(target.writer, [&target, bytes, count] {
+    if (std::fwrite(bytes, 1, count, target.file) != count) target.failed = true;
+  });
+  return !target.failed;
+}
+
+size_t TakeOutput(void* handle, const uint8_t* bytes, size_t count) {
+  TargetBlocks& target = *static_cast<TargetBlocks*>(handle);
+  if (target.filled + count > OutputBlockSize && !HandOverBlock(target)) return 0;
+  std::memcpy(target.buffers.blocks[target.current].get() + target.filled, bytes, count);
+  target.filled += count;
+  return count;
+}
 
 struct WholeFile {
   Block<uint8_t> bytes;
@@ -169,11 +178,15 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 
 // Converts the source piece by piece into the target, up to the end of the
 // file as it is read. A source that reads other than `size` bytes changed
-// while it was read, and its conversion is not to be trusted.
-Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, std::FILE* targetFile, OutputBlocks& blocks,
+// while it was read, and its conversion is not to be trusted. The pieces
+// are read by this thread: read here, a piece is still in this processor's
+// cache when it is converted.
+Outcome ConvertPieces(std::FILE* source, uint64_t size, std::FILE* targetFile, ConvertBuffers& buffers,
                       const WholeFile& table, int toGb) {
-  TargetWriter writer(targetFile, blocks);
-  const ByteSink target{TargetWriter::Take, &writer};
+  TargetBlocks target{targetFile, buffers, 0, 0, false, {}};
+  StartWorker(target.writer);
+  const ByteSink sink{TakeOutput, &target};
+  uint8_t* buffer = buffers.piece.get();
   SourcePiece piece;
   size_t held = 0;  // the bytes a piece left for the next one
   uint64_t total = 0;
@@ -184,12 +197,14 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, uint8_t* buffer, std::FI
     held += got;
     piece.last = got < request;
     if (piece.last && std::ferror(source) != 0) return Outcome::ReadFailed;
-    if (RunConverter(target, table, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
+    if (RunConverter(sink, table, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
     held -= piece.used;
     std::memmove(buffer, buffer + piece.used, held);
     if (piece.last) break;
   }
-  if (!writer.Finish()) return Outcome::WriteFailed;
+  if (target.filled > 0 && !HandOverBlock(target)) return Outcome::WriteFailed;
+  StopWorker(target.writer);
+  if (target.failed) return Outcome::WriteFailed;
   return total == size ? Outcome::Done : Outcome::ReadFailed;
 }
 }  // namespace
@@ -224,9 +239,8 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     ShowErrorBox(owner, ErrorReadConvertSource, sourcePath, StyleStop);
     return false;
   }
-  Block<uint8_t> buffer = AllocateZeroed<uint8_t>(SourcePieceSize);
-  OutputBlocks blocks;
-  if (!buffer || !AllocateOutputBlocks(blocks)) {
+  ConvertBuffers buffers;
+  if (!AllocateConvertBuffers(buffers)) {
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
     return false;
   }
@@ -244,7 +258,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   // An empty source is a valid text and converts to an empty target.
-  Outcome outcome = ConvertPieces(source.get(), sourceSize, buffer.get(), target.file.get(), blocks, table, toGb);
+  Outcome outcome = ConvertPieces(source.get(), sourceSize, target.file.get(), buffers, table, toGb);
   if (outcome != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.
