@@ -21,8 +21,6 @@
 #include "document/line_bitmap.h"
 #include "print/header_footer.h"
 #include "print/page_layout.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
 #include "shell/prompts.h"
 #include "shell/settings_values.h"
 #include "shell/view_scroll.h"
@@ -295,23 +293,6 @@ int RunPrintCommand(int argc, char** argv, int first) {
   if (const std::string* text = OptionValue(args, "--foot")) job.footer = *text;
   job.fileName = CodeBytesFromUtf8(Document.fileName, CodeType);
 
-  if (IsSameFile(args.positional[0].c_str(), output->c_str())) {
-    ShowErrorBox(nullptr, ErrorSameFileName, nullptr, StyleStop);
-    return 1;
-  }
-  ReplacementRecord out;
-  if (!StartReplacement(output->c_str(), &out)) {
-    ShowErrorBox(nullptr, ErrorCreateFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  if (!WritePdf(out.file.get(), paper, job, range)) {
-    AbandonReplacement(&out);
-    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  if (!FinishReplacement(&out)) {
-    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  return 0;
+  return WriteCommandOutput(args.positional[0], *output,
+                            [&](std::FILE* file) { return WritePdf(file, paper, job, range); });
 }

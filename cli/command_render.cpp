@@ -9,8 +9,6 @@
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
 #include "shell/prompts.h"
 #include "shell/settings_values.h"
 
@@ -168,23 +166,5 @@ int RunRenderCommand(int argc, char** argv, int first) {
                                     " pixels high: " + std::to_string(MaxPictureHeight / LineBitmap.lineHeight) +
                                     " lines of " + std::to_string(LineBitmap.lineHeight) + " pixels");
   }
-  if (IsSameFile(args.positional[0].c_str(), output->c_str())) {
-    ShowErrorBox(nullptr, ErrorSameFileName, nullptr, StyleStop);
-    return 1;
-  }
-  ReplacementRecord out;
-  if (!StartReplacement(output->c_str(), &out)) {
-    ShowErrorBox(nullptr, ErrorCreateFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  if (!WritePicture(out.file.get(), request)) {
-    AbandonReplacement(&out);
-    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  if (!FinishReplacement(&out)) {
-    ShowErrorBox(nullptr, ErrorWriteFile, output->c_str(), StyleStop);
-    return 1;
-  }
-  return 0;
+  return WriteCommandOutput(args.positional[0], *output, [&](std::FILE* file) { return WritePicture(file, request); });
 }

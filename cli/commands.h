@@ -2,6 +2,10 @@
 // own word, and returns the exit code.
 #pragma once
 
+#include <cstdio>
+#include <functional>
+#include <string>
+
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
 int RunConvertCommand(int argc, char** argv, int first);
@@ -14,6 +18,12 @@ int RunPrintCommand(int argc, char** argv, int first);
 // Fills ModulePath with the path of the running program, so that files
 // beside it are found as the viewer finds them.
 void FindModulePath(const char* argv0);
+
+// Writes the file `output` that a command makes of `source` through
+// `write`, replacing any file of that name only when whole, and never the
+// source itself under any name. The exit code; a failure's message shown.
+int WriteCommandOutput(const std::string& source, const std::string& output,
+                       const std::function<bool(std::FILE*)>& write);
 
 // True when the command showed an error message.
 bool AnyErrorShown();

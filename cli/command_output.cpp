@@ -1,0 +1,31 @@
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "cli/commands.h"
+#include "shell/error_messages.h"
+#include "shell/file_io.h"
+#include "shell/prompts.h"
+
+int WriteCommandOutput(const std::string& source, const std::string& output,
+                       const std::function<bool(std::FILE*)>& write) {
+  if (IsSameFile(source.c_str(), output.c_str())) {
+    ShowErrorBox(nullptr, ErrorSameFileName, nullptr, StyleStop);
+    return 1;
+  }
+  ReplacementRecord out;
+  if (!StartReplacement(output.c_str(), &out)) {
+    ShowErrorBox(nullptr, ErrorCreateFile, output.c_str(), StyleStop);
+    return 1;
+  }
+  if (!write(out.file.get())) {
+    AbandonReplacement(&out);
+    ShowErrorBox(nullptr, ErrorWriteFile, output.c_str(), StyleStop);
+    return 1;
+  }
+  if (!FinishReplacement(&out)) {
+    ShowErrorBox(nullptr, ErrorWriteFile, output.c_str(), StyleStop);
+    return 1;
+  }
+  return 0;
+}
