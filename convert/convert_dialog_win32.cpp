@@ -99,11 +99,8 @@ const CommandEntry ConvertCommandRows[] = {
 };
 constexpr CommandTable ConvertCommands = MakeCommandTable(ConvertCommandRows, DefaultNone);
 
-int32_t OnConvertCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(ConvertCommands, dialog, wParam, lParam));
-}
-
-const MessageEntry ConvertMessageRows[] = {{WM_COMMAND, OnConvertCommand}, {WM_INITDIALOG, ConvertDialogInit}};
+const MessageEntry ConvertMessageRows[] = {{WM_COMMAND, DispatchCommands<ConvertCommands>},
+                                           {WM_INITDIALOG, ConvertDialogInit}};
 constexpr MessageTable ConvertMessages = MakeMessageTable(ConvertMessageRows, DefaultNone);
 
 INT_PTR CALLBACK ConvertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -7,11 +7,8 @@ namespace {
 const CommandEntry AboutCommandRows[] = {{IDOK, CloseDialog}, {IDCANCEL, CloseDialog}};
 constexpr CommandTable AboutCommands = MakeCommandTable(AboutCommandRows, DefaultNone);
 
-int32_t OnAboutCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(AboutCommands, dialog, wParam, lParam));
-}
-
-const MessageEntry AboutMessageRows[] = {{WM_COMMAND, OnAboutCommand}, {WM_INITDIALOG, CentreOnOwnerInit}};
+const MessageEntry AboutMessageRows[] = {{WM_COMMAND, DispatchCommands<AboutCommands>},
+                                         {WM_INITDIALOG, CentreOnOwnerInit}};
 constexpr MessageTable AboutMessages = MakeMessageTable(AboutMessageRows, DefaultNone);
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -87,13 +87,9 @@ constexpr std::array<CommandEntry, 2 + 32> ColourCommandRows = MakeColourCommand
 constexpr CommandTable ColourCommands{static_cast<int32_t>(ColourCommandRows.size()), ColourCommandRows.data(),
                                       DefaultNone};
 
-int32_t OnColourCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(ColourCommands, dialog, wParam, lParam));
-}
-
 const MessageEntry ColourMessageRows[] = {
     {WM_DRAWITEM, DrawSwatch},
-    {WM_COMMAND, OnColourCommand},
+    {WM_COMMAND, DispatchCommands<ColourCommands>},
     {WM_INITDIALOG, ColourDialogInit},
 };
 constexpr MessageTable ColourMessages = MakeMessageTable(ColourMessageRows, DefaultNone);

@@ -55,11 +55,8 @@ int32_t LineWidthOk(HWND dialog, WPARAM, WPARAM, LPARAM) {
 const CommandEntry LineWidthCommandRows[] = {{IDOK, LineWidthOk}, {IDCANCEL, CloseDialog}};
 constexpr CommandTable LineWidthCommands = MakeCommandTable(LineWidthCommandRows, DefaultNone);
 
-int32_t OnLineWidthCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(LineWidthCommands, dialog, wParam, lParam));
-}
-
-const MessageEntry LineWidthMessageRows[] = {{WM_COMMAND, OnLineWidthCommand}, {WM_INITDIALOG, LineWidthInit}};
+const MessageEntry LineWidthMessageRows[] = {{WM_COMMAND, DispatchCommands<LineWidthCommands>},
+                                             {WM_INITDIALOG, LineWidthInit}};
 constexpr MessageTable LineWidthMessages = MakeMessageTable(LineWidthMessageRows, DefaultNone);
 
 INT_PTR CALLBACK LineWidthDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -67,12 +67,8 @@ const CommandEntry PageSetupCommandRows[] = {
 };
 constexpr CommandTable PageSetupCommands = MakeCommandTable(PageSetupCommandRows, DefaultNone);
 
-int32_t OnPageSetupCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(PageSetupCommands, dialog, wParam, lParam));
-}
-
 const MessageEntry PageSetupMessageRows[] = {
-    {WM_COMMAND, OnPageSetupCommand},
+    {WM_COMMAND, DispatchCommands<PageSetupCommands>},
     {WM_INITDIALOG, PageSetupInit},
 };
 constexpr MessageTable PageSetupMessages = MakeMessageTable(PageSetupMessageRows, DefaultNone);
@@ -83,12 +79,8 @@ const CommandEntry HelpCommandRows[] = {
 };
 constexpr CommandTable HelpCommands = MakeCommandTable(HelpCommandRows, DefaultNone);
 
-int32_t OnHelpCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(HelpCommands, dialog, wParam, lParam));
-}
-
 const MessageEntry HelpMessageRows[] = {
-    {WM_COMMAND, OnHelpCommand},
+    {WM_COMMAND, DispatchCommands<HelpCommands>},
     {WM_INITDIALOG, CentreOnOwnerInit},
 };
 constexpr MessageTable HelpMessages = MakeMessageTable(HelpMessageRows, DefaultNone);

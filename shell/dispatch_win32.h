@@ -58,6 +58,12 @@ LRESULT DispatchByMessage(const MessageTable& table, HWND window, UINT message, 
 LRESULT DispatchByCommand(const CommandTable& table, HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A WM_COMMAND handler that dispatches by `Table`.
+template <const CommandTable& Table>
+int32_t DispatchCommands(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
+  return static_cast<int32_t>(DispatchByCommand(Table, window, wParam, lParam));
+}
+
 // Stock dialog handlers: centre over the owner (returns 1), end with 1.
 int32_t CentreOnOwnerInit(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 int32_t CloseDialog(HWND dialog, WPARAM wParam, WPARAM code, LPARAM lParam);
