@@ -56,7 +56,7 @@ int32_t PageSetupClose(HWND dialog, WPARAM wParam, WPARAM, LPARAM) {
 }
 
 int32_t ShowPageSetupHelp(HWND dialog, WPARAM, WPARAM, LPARAM) {
-  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_PAGE_SETUP_HELP), dialog, PageSetupHelpProc, 0);
+  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_PAGE_SETUP_HELP), dialog, PlainDialogProc, 0);
   return 0;
 }
 
@@ -72,18 +72,6 @@ const MessageEntry PageSetupMessageRows[] = {
     {WM_INITDIALOG, PageSetupInit},
 };
 constexpr MessageTable PageSetupMessages = MakeMessageTable(PageSetupMessageRows, DefaultNone);
-
-const CommandEntry HelpCommandRows[] = {
-    {IDOK, CloseDialog},
-    {IDCANCEL, CloseDialog},
-};
-constexpr CommandTable HelpCommands = MakeCommandTable(HelpCommandRows, DefaultNone);
-
-const MessageEntry HelpMessageRows[] = {
-    {WM_COMMAND, DispatchCommands<HelpCommands>},
-    {WM_INITDIALOG, CentreOnOwnerInit},
-};
-constexpr MessageTable HelpMessages = MakeMessageTable(HelpMessageRows, DefaultNone);
 }  // namespace
 
 int32_t ShowPageSetup(HWND owner, WPARAM, WPARAM, LPARAM) {
@@ -93,8 +81,4 @@ int32_t ShowPageSetup(HWND owner, WPARAM, WPARAM, LPARAM) {
 
 INT_PTR CALLBACK PageSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return DispatchByMessage(PageSetupMessages, dialog, message, wParam, lParam);
-}
-
-INT_PTR CALLBACK PageSetupHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DispatchByMessage(HelpMessages, dialog, message, wParam, lParam);
 }

@@ -10,4 +10,3 @@
 int32_t ShowPageSetup(HWND owner, WPARAM, WPARAM, LPARAM);
 
 INT_PTR CALLBACK PageSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK PageSetupHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

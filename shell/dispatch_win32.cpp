@@ -48,6 +48,18 @@ int32_t CloseDialog(HWND dialog, WPARAM, WPARAM, LPARAM) {
   return 1;
 }
 
+namespace {
+const CommandEntry PlainCommandRows[] = {{IDOK, CloseDialog}, {IDCANCEL, CloseDialog}};
+constexpr CommandTable PlainCommands = MakeCommandTable(PlainCommandRows, DefaultNone);
+const MessageEntry PlainMessageRows[] = {{WM_COMMAND, DispatchCommands<PlainCommands>},
+                                         {WM_INITDIALOG, CentreOnOwnerInit}};
+constexpr MessageTable PlainMessages = MakeMessageTable(PlainMessageRows, DefaultNone);
+}  // namespace
+
+INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DispatchByMessage(PlainMessages, dialog, message, wParam, lParam);
+}
+
 void CentreDialog(HWND window, HWND owner) {
   RECT own{};
   RECT mine{};

@@ -68,5 +68,9 @@ int32_t DispatchCommands(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
 int32_t CentreOnOwnerInit(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 int32_t CloseDialog(HWND dialog, WPARAM wParam, WPARAM code, LPARAM lParam);
 
+// The procedure of a dialog that only shows itself: centred over its owner,
+// ended by OK or Cancel.
+INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Moves `window` to the middle of `owner`, kept on the screen.
 void CentreDialog(HWND window, HWND owner);
