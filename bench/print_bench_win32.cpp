@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock_win32.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
@@ -26,18 +27,6 @@
 #include "tests/spooler_support_win32.h"
 
 namespace {
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now;
-}
-
 HDC DefaultPrinter() {
   wchar_t name[256] = L"";
   DWORD size = 256;

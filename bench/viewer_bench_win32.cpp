@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock_win32.h"
 #include "document/document.h"
 #include "document/open_document_win32.h"
 #include "shell/frame_win32.h"
@@ -23,18 +24,6 @@
 #include "tests/viewer_harness_win32.h"
 
 namespace {
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now;
-}
-
 void Report(const char* name, double value) {
   std::printf("%s %.3f\n", name, value);
   std::fflush(stdout);
