@@ -124,10 +124,6 @@ uint64_t LeadMask(const uint8_t* bytes) {
 #endif
 }
 
-constexpr uint64_t EvenBits = 0x5555555555555555ull;
-constexpr uint64_t OddBits = ~EvenBits;
-constexpr size_t BlockBytes = 64;
-
 void PutPair(uint8_t* at, uint16_t pair) { std::memcpy(at, &pair, 2); }
 
 // For each byte of a mask of first bytes, the positions of its set bits.
@@ -189,13 +185,7 @@ int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, co
   size_t base = 0;
   // Byte 63 of a block may read its partner at base + 64.
   for (; base + BlockBytes < sourceLength; base += BlockBytes) {
-    const uint64_t leads = LeadMask<Code>(source + base) & ~carry;
-    const uint64_t runStarts = leads & ~(leads << 1);
-    // Adding a run's first bit clears the whole run: what is cleared is the
-    // runs that begin on an even bit.
-    const uint64_t evenRuns = leads & ~(leads + (runStarts & EvenBits));
-    const uint64_t oddRuns = leads & ~evenRuns;
-    const uint64_t firstBytes = (evenRuns & EvenBits) | (oddRuns & OddBits);
+    const uint64_t firstBytes = FirstBytesOfBlock(LeadMask<Code>(source + base), carry);
     uint64_t starts = ~((firstBytes << 1) | carry);
     // The block's last character ends at base + 65 at the latest. A chunk
     // may have ended just past base, after a character carried in.

@@ -3,6 +3,7 @@
 #include <bit>
 #include <climits>
 
+#include "document/byte_classes.h"
 #include "document/document.h"
 #include "shell/error_messages.h"
 #include "shell/settings_values.h"
@@ -27,31 +28,32 @@ struct IndexWriter {
   size_t capacity;
   size_t count;       // entries written after entry 0: the line count
   size_t textLength;  // the bytes being indexed
-
-  bool Append(uint32_t offset) {
-    if (count + 2 + LineIndexFreeEntries > capacity && !Grow(offset)) return false;
-    entries[++count] = offset;
-    return true;
-  }
-
-  bool Grow(size_t scanned) {
-    // Line numbers are signed 32-bit everywhere they are shown.
-    constexpr size_t MostEntries = static_cast<size_t>(INT_MAX);
-    if (capacity >= MostEntries) return false;
-    const double promised =
-        static_cast<double>(count) * static_cast<double>(textLength) / static_cast<double>(scanned > 0 ? scanned : 1);
-    const double least = 2.0 * static_cast<double>(capacity);
-    const double most = 16.0 * static_cast<double>(capacity);
-    double wanted = 1.125 * promised + static_cast<double>(LineIndexFreeEntries);
-    wanted = wanted < least ? least : wanted > most ? most : wanted;
-    const size_t grown = wanted >= static_cast<double>(MostEntries) ? MostEntries : static_cast<size_t>(wanted);
-    if (!GrowBlock(Document.LineIndex, grown)) return false;
-    entries = Document.LineIndex.get();
-    capacity = grown;
-    Document.lineIndexCapacity = grown;
-    return true;
-  }
 };
+
+bool GrowIndex(IndexWriter& writer, size_t scanned) {
+  // Line numbers are signed 32-bit everywhere they are shown.
+  constexpr size_t MostEntries = static_cast<size_t>(INT_MAX);
+  if (writer.capacity >= MostEntries) return false;
+  const double promised = static_cast<double>(writer.count) * static_cast<double>(writer.textLength) /
+                          static_cast<double>(scanned > 0 ? scanned : 1);
+  const double least = 2.0 * static_cast<double>(writer.capacity);
+  const double most = 16.0 * static_cast<double>(writer.capacity);
+  double wanted = 1.125 * promised + static_cast<double>(LineIndexFreeEntries);
+  wanted = wanted < least ? least : wanted > most ? most : wanted;
+  const size_t grown = wanted >= static_cast<double>(MostEntries) ? MostEntries : static_cast<size_t>(wanted);
+  if (!GrowBlock(Document.LineIndex, grown)) return false;
+  writer.entries = Document.LineIndex.get();
+  writer.capacity = grown;
+  Document.lineIndexCapacity = grown;
+  return true;
+}
+
+// Adds the start of a display line; false when the index cannot grow.
+bool AppendLineStart(IndexWriter& writer, uint32_t offset) {
+  if (writer.count + 2 + LineIndexFreeEntries > writer.capacity && !GrowIndex(writer, offset)) return false;
+  writer.entries[++writer.count] = offset;
+  return true;
+}
 
 // The state of the scan between bytes.
 struct ScanState {
@@ -95,16 +97,12 @@ bool ScanBytes(ScanState& s, size_t from, size_t to) {
       continue;
     }
     if (s.col >= s.width) {
-      if (!s.writer.Append(static_cast<uint32_t>(p + 1))) return false;
+      if (!AppendLineStart(s.writer, static_cast<uint32_t>(p + 1))) return false;
       s.col = 0;
     }
   }
   return true;
 }
-
-constexpr size_t BlockBytes = 64;
-constexpr uint64_t EvenBits = 0x5555555555555555ull;
-constexpr uint64_t OddBits = ~EvenBits;
 
 // Bit k stands for byte k of a block of 64.
 struct BlockMasks {
@@ -149,19 +147,6 @@ BlockMasks ClassifyBlock(const uint8_t* bytes) {
   return m;
 }
 
-// The first bytes of a block: a run of high bytes starts with a first byte
-// and alternates (the byte before a run is a single byte or a second byte),
-// except that a block entered after a first byte begins with its second.
-uint64_t FirstBytes(uint64_t high, uint64_t carry) {
-  const uint64_t leads = high & ~carry;
-  const uint64_t runStarts = leads & ~(leads << 1);
-  // Adding a run's first bit clears the whole run: what is cleared is the
-  // runs that begin on an even bit.
-  const uint64_t evenRuns = leads & ~(leads + (runStarts & EvenBits));
-  const uint64_t oddRuns = leads & ~evenRuns;
-  return (evenRuns & EvenBits) | (oddRuns & OddBits);
-}
-
 enum class BlockScan { Done, NeedsByteRule, IndexFull };
 
 // A block of 64 bytes at `base` whose TAB, LF, CR and Ctrl-Z all stand where
@@ -170,7 +155,7 @@ enum class BlockScan { Done, NeedsByteRule, IndexFull };
 BlockScan ScanBlock(ScanState& s, size_t base) {
   const BlockMasks m = ClassifyBlock(s.text + base);
   const uint64_t carry = s.second ? 1 : 0;
-  const uint64_t firsts = FirstBytes(m.high, carry);
+  const uint64_t firsts = FirstBytesOfBlock(m.high, carry);
   const uint64_t seconds = (firsts << 1) | carry;
   // TAB, LF, CR and Ctrl-Z keep the pairing across them: bytes-by-byte.
   if ((seconds & m.special) != 0) return BlockScan::NeedsByteRule;
@@ -182,7 +167,7 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
   if (col >= width) {
     // The block before ended in a first byte in the last cell: the line
     // ends after its second byte, the first byte here.
-    if (!s.writer.Append(static_cast<uint32_t>(base + 1))) return BlockScan::IndexFull;
+    if (!AppendLineStart(s.writer, static_cast<uint32_t>(base + 1))) return BlockScan::IndexFull;
     col = 0;
     p = base + 1;
   }
@@ -204,7 +189,7 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
         p = blockEnd;
         break;
       }
-      if (!s.writer.Append(static_cast<uint32_t>(p))) return BlockScan::IndexFull;
+      if (!AppendLineStart(s.writer, static_cast<uint32_t>(p))) return BlockScan::IndexFull;
       col = 0;
     }
     col += static_cast<uint32_t>(e - p);
@@ -223,7 +208,7 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
       break;
     }
     if (col >= width) {
-      if (!s.writer.Append(static_cast<uint32_t>(e + 1))) return BlockScan::IndexFull;
+      if (!AppendLineStart(s.writer, static_cast<uint32_t>(e + 1))) return BlockScan::IndexFull;
       col = 0;
     }
     p = e + 1;
@@ -269,7 +254,7 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
     ok = scan == BlockScan::Done || (scan == BlockScan::NeedsByteRule && ScanBytes(s, base, base + BlockBytes));
   }
   if (ok && !s.stopped) ok = ScanBytes(s, base, n);
-  if (ok && s.col > 0) ok = s.writer.Append(static_cast<uint32_t>(s.end));
+  if (ok && s.col > 0) ok = AppendLineStart(s.writer, static_cast<uint32_t>(s.end));
   if (!ok) {
     DropIndex();
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
