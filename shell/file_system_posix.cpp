@@ -71,7 +71,7 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
     record->file.reset(fdopen(descriptor, "wb"));
     if (!record->file) {
       close(descriptor);
-      unlink(pattern.c_str());
+      RemoveFile(pattern.c_str());
       return false;
     }
     record->temporary = pattern;

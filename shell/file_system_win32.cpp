@@ -81,7 +81,7 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
     record->file.reset(_fdopen(descriptor, "wb"));
     if (!record->file) {
       _close(descriptor);
-      _wremove(wide.c_str());
+      RemoveFile(name.c_str());
       return false;
     }
     record->temporary = name;
