@@ -156,12 +156,10 @@ void EndDrag(HWND view) {
 }
 
 int32_t OnViewLButtonUp(HWND view, UINT, WPARAM, LPARAM) {
-  if (Selection.dragging != 0) {
-    Selection.dragging = 0;
-    ReleaseCapture();
-    KillTimer(view, DragTimer);
-  }
-  UpdateCommandState(FrameWindow);
+  bool wasDragging = Selection.dragging != 0;
+  // Ended before the capture goes, so that losing it ends nothing more.
+  EndDrag(view);
+  if (wasDragging) ReleaseCapture();
   return 0;
 }
 
