@@ -43,7 +43,8 @@ void BM_BuildLineIndex(benchmark::State& state) {
   PutDocumentText(nullptr, text.data(), text.size());
   Settings.charsPerLine = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    BuildLineIndex(nullptr, static_cast<uint32_t>(TextSize));
+    int code = CodeDetect;
+    BuildLineIndex(nullptr, static_cast<uint32_t>(TextSize), &code);
     benchmark::DoNotOptimize(Document.lineCount);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(TextSize));

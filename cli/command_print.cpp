@@ -268,9 +268,9 @@ int RunPrintCommand(int argc, char** argv, int first) {
   Settings.supportHZ = HasOption(args, "--no-hz") ? 0 : 1;
 
   LoadAndIndexDocument(nullptr, args.positional[0].c_str());
+  if (code >= 0) SwitchDocumentCode(nullptr, code);
   if (AnyErrorShown()) return 1;
   SetDocumentFileName(args.positional[0].c_str());
-  if (code >= 0) CodeType = code;
   if (!LoadCodeFont(nullptr) || !AllocateLineBitmap(nullptr, 0)) return 1;
 
   PrintJob job;

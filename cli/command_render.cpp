@@ -144,13 +144,13 @@ int RunRenderCommand(int argc, char** argv, int first) {
   ApplyColourIndexes();
 
   LoadAndIndexDocument(nullptr, args.positional[0].c_str());
+  if (code >= 0) SwitchDocumentCode(nullptr, code);
   if (AnyErrorShown()) return 1;
   if (firstLine > Document.lineCount) {
     std::fprintf(stderr, "zk: %s has %d display lines; nothing to draw from line %lld\n", args.positional[0].c_str(),
                  Document.lineCount, firstLine);
     return 1;
   }
-  if (code >= 0) CodeType = code;
   if (!LoadCodeFont(nullptr) || !AllocateLineBitmap(nullptr, 0)) return 1;
 
   RenderRequest request;

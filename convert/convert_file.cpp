@@ -165,13 +165,29 @@ bool ReadTable(WindowRef owner, const char* path, uint64_t requiredSize, WholeFi
   return true;
 }
 
-int RunConverter(ByteSink target, const WholeFile& table, const uint8_t* source, size_t length, int toGb,
+int RunConverter(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t length, int toGb,
                  SourcePiece* piece) {
-  if (ConvertMode == ConvertModeBig5)
-    return ConvertGbBig5(target, table.bytes.get(), table.length, source, length, toGb, piece);
-  if (ConvertMode == ConvertModeSjis)
-    return ConvertGbSjis(target, table.bytes.get(), table.length, source, length, toGb, piece);
+  if (ConvertMode == ConvertModeBig5) return ConvertGbBig5(target, tables, source, length, toGb, piece);
+  if (ConvertMode == ConvertModeSjis) return ConvertGbSjis(target, tables, source, length, toGb, piece);
   return toGb == 0 ? ConvertGbToHz(target, source, length, piece) : ConvertHzToGb(target, source, length, piece);
+}
+
+// The table and its extension, each read whole from beside the program;
+// shows the message of a failure.
+bool ReadTables(WindowRef owner, int toGb, WholeFile& table, WholeFile& extension) {
+  const char* names[2] = {ConvertTableName(ConvertMode, toGb), ConvertExtensionName(ConvertMode, toGb)};
+  const size_t sizes[2] = {ConvertTableSize(ConvertMode, toGb), ConvertExtensionSize(ConvertMode, toGb)};
+  WholeFile* wholes[2] = {&table, &extension};
+  for (int k = 0; k < 2; ++k) {
+    if (names[k] == nullptr) continue;
+    char path[PathCapacity];
+    if (!BuildPathBesideProgram(path, sizeof path, names[k])) {
+      ShowErrorBox(owner, ErrorOpenConvertTable, names[k], StyleStop);
+      return false;
+    }
+    if (!ReadTable(owner, path, sizes[k], *wholes[k])) return false;
+  }
+  return true;
 }
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
@@ -182,7 +198,7 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // are read by this thread: read here, a piece is still in this processor's
 // cache when it is converted.
 Outcome ConvertPieces(std::FILE* source, uint64_t size, std::FILE* targetFile, ConvertBuffers& buffers,
-                      const WholeFile& table, int toGb) {
+                      const ConvertTables& tables, int toGb) {
   TargetBlocks target{targetFile, buffers, 0, 0, false, {}};
   StartWorker(target.writer);
   const ByteSink sink{TakeOutput, &target};
@@ -197,7 +213,7 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, std::FILE* targetFile, C
     held += got;
     piece.last = got < request;
     if (piece.last && std::ferror(source) != 0) return Outcome::ReadFailed;
-    if (RunConverter(sink, table, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
+    if (RunConverter(sink, tables, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
     held -= piece.used;
     std::memmove(buffer, buffer + piece.used, held);
     if (piece.last) break;
@@ -220,15 +236,10 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     ShowErrorBox(owner, ErrorSameFileName, nullptr, StyleStop);
     return false;
   }
-  WholeFile table;
-  if (const char* tableName = ConvertTableName(ConvertMode, toGb)) {
-    char tablePath[PathCapacity];
-    if (!BuildPathBesideProgram(tablePath, sizeof tablePath, tableName)) {
-      ShowErrorBox(owner, ErrorOpenConvertTable, tableName, StyleStop);
-      return false;
-    }
-    if (!ReadTable(owner, tablePath, ConvertTableSize(ConvertMode, toGb), table)) return false;
-  }
+  WholeFile table, extension;
+  if (!ReadTables(owner, toGb, table, extension)) return false;
+  ConvertTables tables{table.bytes.get(), table.length, extension.bytes.get(), extension.length, {}};
+  FillReplacement(ConvertMode, toGb, &tables);
   FileHandle source = OpenForReading(sourcePath);
   if (!source) {
     ShowErrorBox(owner, ErrorOpenConvertSource, sourcePath, StyleStop);
@@ -258,7 +269,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   // An empty source is a valid text and converts to an empty target.
-  Outcome outcome = ConvertPieces(source.get(), sourceSize, target.file.get(), buffers, table, toGb);
+  Outcome outcome = ConvertPieces(source.get(), sourceSize, target.file.get(), buffers, tables, toGb);
   if (outcome != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.

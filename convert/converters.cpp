@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "document/byte_classes.h"
+#include "document/code_rules.h"
+#include "document/hz_decode.h"
+#include "document/unicode_tables.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -15,7 +18,7 @@ ConvertOutputRecord ConvertOutputBuffer;
 namespace {
 struct ByteRange {
   uint8_t first;
-  uint8_t last;
+  uint8_t last;  // an unused range has first above last
 };
 
 bool WriteOutput(ByteSink target) {
@@ -24,50 +27,57 @@ bool WriteOutput(ByteSink target) {
   return target.write(target.handle, ConvertOutputBuffer.bytes, count) == count;
 }
 
-// Cell index formulas. A malformed trail byte may give an index outside the
-// table (negative in the first row): the caller checks every index.
+// Each source code: its lead and trail bytes as ranges a block test can use,
+// and where a character lies in the code's table file (-1 outside it, where
+// the extension's grid takes over).
 struct GbSource {
-  static constexpr ByteRange LeadRanges[2] = {{0xA1, 0xFE}, {1, 0}};
-  static int Index(uint8_t lead, uint8_t trail) { return 94 * (lead - 0xA1) + (trail - 0xA1); }
+  static constexpr int Code = CodeGb;
+  static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
+  static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFE}};
+  static int Index(uint8_t lead, uint8_t trail) {
+    if (lead < 0xA1 || trail < 0xA1) return -1;
+    return 94 * (lead - 0xA1) + (trail - 0xA1);
+  }
 };
 
 struct Big5Source {
-  static constexpr ByteRange LeadRanges[2] = {{0xA1, 0xFE}, {1, 0}};
+  static constexpr int Code = CodeBig5;
+  static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
+  static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0xA1, 0xFE}};
   static int Index(uint8_t lead, uint8_t trail) {
+    if (lead < 0xA1) return -1;
     int column = trail <= 0x7E ? trail - 0x40 : trail - 0x62;
     return 157 * (lead - 0xA1) + column;
   }
 };
 
 struct SjisSource {
+  static constexpr int Code = CodeShiftJis;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0x9F}, {0xE0, 0xFC}};
+  static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFC}};
   static int Index(uint8_t lead, uint8_t trail) {
-    // Lead bytes beyond the table's rows take its first cell.
-    if (lead >= 0xEC) return 0;
+    if (lead >= 0xEC) return -1;
     int row = lead <= 0x9F ? lead - 0x81 : lead - 0xC1;
     return 189 * row + (trail - 0x40);
   }
 };
 
-// Lead bytes lie in one or two ranges; an unused second range is empty
-// (first above last).
-template <typename Code>
-constexpr bool IsLead(uint8_t b) {
-  return (b >= Code::LeadRanges[0].first && b <= Code::LeadRanges[0].last) ||
-         (b >= Code::LeadRanges[1].first && b <= Code::LeadRanges[1].last);
+constexpr bool InRanges(const ByteRange (&ranges)[2], uint8_t b) {
+  return (b >= ranges[0].first && b <= ranges[0].last) || (b >= ranges[1].first && b <= ranges[1].last);
 }
 
-// The byte classes of the viewer, restated as ranges that a block test can use.
-constexpr bool LeadRangesMatchByteClasses() {
+// The ranges say what the code's rule says.
+template <typename Code>
+constexpr bool RangesMatchTheRule() {
   for (unsigned b = 0; b < 256; ++b) {
     const uint8_t v = static_cast<uint8_t>(b);
-    if (IsLead<GbSource>(v) != IsGbLeadByte(v) || IsLead<Big5Source>(v) != IsBig5LeadByte(v) ||
-        IsLead<SjisSource>(v) != IsSjisLeadByte(v))
+    if (InRanges(Code::LeadRanges, v) != IsLeadOf(Code::Code, v) ||
+        InRanges(Code::TrailRanges, v) != IsTrailOf(Code::Code, v))
       return false;
   }
   return true;
 }
-static_assert(LeadRangesMatchByteClasses());
+static_assert(RangesMatchTheRule<GbSource>() && RangesMatchTheRule<Big5Source>() && RangesMatchTheRule<SjisSource>());
 
 uint16_t LoadPair(const uint8_t* bytes) {
   uint16_t pair;
@@ -75,56 +85,63 @@ uint16_t LoadPair(const uint8_t* bytes) {
   return pair;
 }
 
-// What each source pair (a byte and the one after it, read as one number)
-// writes: the cell of a lead byte's character, or the pair itself. Only the
-// first byte of a pair that does not start with a lead byte is kept. A
-// character whose index falls outside the table (a malformed trail byte, a
-// table shorter than its size) is written as it stands in the source.
+void PutPair(uint8_t* at, uint16_t pair) { std::memcpy(at, &pair, 2); }
+
+// What each source pair (a lead and its trail, read as one number) writes.
+// The table file's cell when the character lies in it and the cell is no
+// replacement; else the extension's cell, where a position that is no
+// character gives the replacement; without an extension, the table's cell
+// or, outside it, the pair as it stands.
 uint16_t PairOutput[65536];
 
 template <typename Code>
-void FillPairOutput(const uint8_t* table, size_t tableLength) {
-  const size_t cells = tableLength / 2;
+void FillPairOutput(const ConvertTables& tables) {
+  const size_t cells = tables.length / 2, extensionCells = tables.extensionLength / 2;
   uint8_t pair[2];
   for (unsigned first = 0; first < 256; ++first) {
     pair[0] = static_cast<uint8_t>(first);
     for (unsigned second = 0; second < 256; ++second) {
       pair[1] = static_cast<uint8_t>(second);
-      uint16_t key = LoadPair(pair);
+      const uint16_t key = LoadPair(pair);
       PairOutput[key] = key;
-      if (!IsLead<Code>(pair[0])) continue;
-      int index = Code::Index(pair[0], pair[1]);
-      if (index >= 0 && static_cast<size_t>(index) < cells) PairOutput[key] = LoadPair(table + 2 * index);
+      if (!InRanges(Code::LeadRanges, pair[0]) || !InRanges(Code::TrailRanges, pair[1])) continue;
+      const int index = Code::Index(pair[0], pair[1]);
+      const bool inTable = index >= 0 && static_cast<size_t>(index) < cells;
+      if (inTable) PairOutput[key] = LoadPair(tables.table + 2 * index);
+      if (tables.extension == nullptr || (inTable && PairOutput[key] != LoadPair(tables.replacement))) continue;
+      const size_t k = GridIndex(pair[0], pair[1]);
+      if (k >= extensionCells) continue;
+      const uint16_t cell = LoadPair(tables.extension + 2 * k);
+      PairOutput[key] = cell != 0 ? cell : LoadPair(tables.replacement);
     }
   }
 }
 
-// Bit k set when bytes[k] is a lead byte, for 64 bytes.
-template <typename Code>
-uint64_t LeadMask(const uint8_t* bytes) {
 #ifdef __SSE2__
-  uint64_t mask = 0;
-  for (int part = 0; part < 4; ++part) {
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    __m128i leads = _mm_setzero_si128();
-    for (ByteRange range : Code::LeadRanges) {
-      if (range.first > range.last) continue;
-      // b - first <= last - first, unsigned: the range test in one compare.
-      __m128i shifted = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(range.first)));
-      __m128i span = _mm_set1_epi8(static_cast<char>(range.last - range.first));
-      leads = _mm_or_si128(leads, _mm_cmpeq_epi8(_mm_min_epu8(shifted, span), shifted));
-    }
-    mask |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(leads))) << (16 * part);
-  }
-  return mask;
-#else
-  uint64_t mask = 0;
-  for (int k = 0; k < 64; ++k) mask |= static_cast<uint64_t>(IsLead<Code>(bytes[k])) << k;
-  return mask;
-#endif
+// 0xFF where a byte of x lies in the range.
+__m128i RangeBytes(__m128i x, ByteRange range) {
+  if (range.first > range.last) return _mm_setzero_si128();
+  // b - first <= last - first, unsigned: the range test in one compare.
+  const __m128i shifted = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(range.first)));
+  const __m128i span = _mm_set1_epi8(static_cast<char>(range.last - range.first));
+  return _mm_cmpeq_epi8(_mm_min_epu8(shifted, span), shifted);
 }
+#endif
 
-void PutPair(uint8_t* at, uint16_t pair) { std::memcpy(at, &pair, 2); }
+// Bit k set when bytes[k] lies in the ranges, for 64 bytes.
+uint64_t RangeMask(const uint8_t* bytes, const ByteRange (&ranges)[2]) {
+  uint64_t mask = 0;
+#ifdef __SSE2__
+  for (int part = 0; part < 4; ++part) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+    const __m128i in = _mm_or_si128(RangeBytes(x, ranges[0]), RangeBytes(x, ranges[1]));
+    mask |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(in))) << (16 * part);
+  }
+#else
+  for (int k = 0; k < 64; ++k) mask |= static_cast<uint64_t>(InRanges(ranges, bytes[k])) << k;
+#endif
+  return mask;
+}
 
 // For each byte of a mask of first bytes, the positions of its set bits.
 // First bytes lie at least two apart, so a byte holds at most four; unused
@@ -165,77 +182,79 @@ void PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
   }
 }
 
-// The source is taken 64 bytes at a time: from the lead bytes of a block the
-// bits tell which bytes start a character, so the steps need not wait for
-// one another. A run of lead bytes always begins a character (the byte
-// before it is a single byte or a trail byte), and within the run lead and
-// trail alternate. Every character writes as many bytes as it has, so the
-// output of source byte p lies at buffer byte p - chunkStart, and a block
-// that cannot fill a chunk is written without a check per character. A lead
-// byte that is the last source byte has no partner and is dropped.
+// Every character of the longest kind (GB 18030's four bytes) is whole in a
+// piece when it starts this far before the piece's end.
+constexpr size_t LongestCharacter = 4;
+
+// A piece that is not the last leaves the characters and escapes that may
+// run past it for the next one.
+size_t PieceLimit(size_t sourceLength, const SourcePiece* piece) {
+  if (piece == nullptr || piece->last) return sourceLength;
+  return sourceLength > LongestCharacter - 1 ? sourceLength - (LongestCharacter - 1) : 0;
+}
+
+// The source is taken 64 bytes at a time where it can be: from the lead bytes
+// of a block the bits tell which bytes start a character, so the steps need
+// not wait for one another. A run of lead bytes always begins a character
+// (the byte before it is a single byte or a trail), and within the run lead
+// and trail alternate. When every lead has its trail, every character writes
+// as many bytes as it has, and a block that cannot fill a chunk is written
+// without a check per character. Elsewhere the characters are taken one by
+// one by the code's rule: a byte that is no character passes unchanged, GB
+// 18030's four bytes become the replacement.
 template <typename Code>
-int ConvertByTable(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source,
-                   size_t sourceLength, SourcePiece* piece) {
-  if (piece == nullptr || !piece->tableReady) FillPairOutput<Code>(table, tableLength);
+int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t sourceLength,
+                   SourcePiece* piece) {
+  if (piece == nullptr || !piece->tableReady) FillPairOutput<Code>(tables);
   if (piece != nullptr) piece->tableReady = true;
+  const size_t limit = PieceLimit(sourceLength, piece);
   uint8_t* out = ConvertOutputBuffer.bytes;
-  ConvertOutputBuffer.count = 0;
-  size_t chunkStart = 0;  // the source byte whose output is buffer byte 0
-  uint64_t carry = 0;     // 1 when a block's first byte is the trail of the one before
-  size_t base = 0;
-  // Byte 63 of a block may read its partner at base + 64.
-  for (; base + BlockBytes < sourceLength; base += BlockBytes) {
-    const uint64_t firstBytes = FirstBytesOfBlock(LeadMask<Code>(source + base), carry);
-    uint64_t starts = ~((firstBytes << 1) | carry);
-    // The block's last character ends at base + 65 at the latest. A chunk
-    // may have ended just past base, after a character carried in.
-    if (chunkStart + carry <= base && base - chunkStart + BlockBytes + 1 < ConvertChunkThreshold) {
-      uint8_t* to = out + (base - chunkStart);
-      const uint8_t* from = source + base;
-      // Single bytes are copied with the block, then every character that
-      // begins with a lead byte is written over its two bytes; a trail
-      // carried in from the block before is put back.
-      std::memcpy(to, from, BlockBytes);
-      if (carry != 0) PutPair(to - 1, PairOutput[LoadPair(from - 1)]);
-      PutLeadCharacters(to, from, firstBytes);
-    } else {
-      while (starts != 0) {
-        const int k = std::countr_zero(starts);
-        starts &= starts - 1;
-        const size_t at = base + static_cast<size_t>(k);
-        PutPair(out + (at - chunkStart), PairOutput[LoadPair(source + at)]);
-        const size_t end = at + 1 + static_cast<size_t>((firstBytes >> k) & 1);
-        if (end - chunkStart >= ConvertChunkThreshold) {
-          ConvertOutputBuffer.count = end - chunkStart;
-          if (!WriteOutput(target)) return 1;
-          chunkStart = end;
-        }
+  size_t count = 0;
+  size_t i = 0;
+  while (i < limit) {
+    // The block, and the trail of a lead in its last byte, lie in the source.
+    if (i + BlockBytes < sourceLength && count + BlockBytes + 1 < ConvertChunkThreshold) {
+      const uint8_t* from = source + i;
+      const uint64_t firsts = FirstBytesOfBlock(RangeMask(from, Code::LeadRanges), 0);
+      const uint64_t trails = RangeMask(from, Code::TrailRanges);
+      const bool lastPairWhole = (firsts >> 63) == 0 || InRanges(Code::TrailRanges, from[BlockBytes]);
+      if (((firsts << 1) & ~trails) == 0 && lastPairWhole) {
+        // Single bytes are copied with the block, then every character that
+        // begins with a lead is written over its two bytes.
+        std::memcpy(out + count, from, BlockBytes);
+        PutLeadCharacters(out + count, from, firsts);
+        const size_t taken = BlockBytes + static_cast<size_t>(firsts >> 63);
+        count += taken;
+        i += taken;
+        continue;
       }
     }
-    carry = firstBytes >> 63;
-  }
-  size_t i = base + static_cast<size_t>(carry);
-  while (i + 1 < sourceLength) {
-    PutPair(out + (i - chunkStart), PairOutput[LoadPair(source + i)]);
-    i += IsLead<Code>(source[i]) ? 2 : 1;
-    if (i - chunkStart >= ConvertChunkThreshold) {
-      ConvertOutputBuffer.count = i - chunkStart;
+    const CharacterStep step = StepCharacter(Code::Code, source, i, sourceLength);
+    if (step.kind == CharacterPair) {
+      PutPair(out + count, PairOutput[LoadPair(source + i)]);
+      count += 2;
+    } else if (step.kind == CharacterFour) {
+      out[count++] = tables.replacement[0];
+      out[count++] = tables.replacement[1];
+    } else {
+      out[count++] = source[i];
+    }
+    i += step.length;
+    if (count >= ConvertChunkThreshold) {
+      ConvertOutputBuffer.count = count;
       if (!WriteOutput(target)) return 1;
-      chunkStart = i;
+      count = 0;
     }
   }
-  if (i < sourceLength && !IsLead<Code>(source[i])) {
-    out[i - chunkStart] = source[i];
-    ++i;
-  }
-  ConvertOutputBuffer.count = i - chunkStart;
-  if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
-  // A lead byte is left: its partner opens the next piece.
-  if (piece != nullptr) piece->used = piece->last ? sourceLength : i;
+  ConvertOutputBuffer.count = count;
+  if (count > 0 && !WriteOutput(target)) return 1;
+  if (piece != nullptr) piece->used = i;
   return 0;
 }
 
-bool IsLastPiece(const SourcePiece* piece) { return piece == nullptr || piece->last; }
+constexpr uint8_t GbReplacement[2] = {0xA3, 0xBF};
+constexpr uint8_t Big5Replacement[2] = {0xA1, 0x48};
+constexpr uint8_t SjisReplacement[2] = {0x81, 0x48};
 
 void Append(uint8_t b) { ConvertOutputBuffer.bytes[ConvertOutputBuffer.count++] = b; }
 }  // namespace
@@ -252,49 +271,61 @@ size_t ConvertTableSize(int mode, int toGb) {
   return 0;
 }
 
-int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb, SourcePiece* piece) {
-  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength, piece);
-  return ConvertByTable<Big5Source>(target, table, tableLength, source, sourceLength, piece);
+const char* ConvertExtensionName(int mode, int toGb) {
+  if (mode == ConvertModeBig5) return toGb == 0 ? "GBBIG5X.TBL" : "BIG5GBX.TBL";
+  if (mode == ConvertModeSjis) return toGb == 0 ? "GBSJISX.TBL" : "SJISGBX.TBL";
+  return nullptr;
 }
 
-int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb, SourcePiece* piece) {
-  if (toGb == 0) return ConvertByTable<GbSource>(target, table, tableLength, source, sourceLength, piece);
-  return ConvertByTable<SjisSource>(target, table, tableLength, source, sourceLength, piece);
+size_t ConvertExtensionSize(int mode, int toGb) { return ConvertExtensionName(mode, toGb) ? 2 * GridCells : 0; }
+
+void FillReplacement(int mode, int toGb, ConvertTables* tables) {
+  // The full-width question mark of each target.
+  const uint8_t* mark = toGb != 0 ? GbReplacement : mode == ConvertModeSjis ? SjisReplacement : Big5Replacement;
+  tables->replacement[0] = mark[0];
+  tables->replacement[1] = mark[1];
+}
+
+int ConvertGbBig5(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t sourceLength, int toGb,
+                  SourcePiece* piece) {
+  if (toGb == 0) return ConvertByTable<GbSource>(target, tables, source, sourceLength, piece);
+  return ConvertByTable<Big5Source>(target, tables, source, sourceLength, piece);
+}
+
+int ConvertGbSjis(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t sourceLength, int toGb,
+                  SourcePiece* piece) {
+  if (toGb == 0) return ConvertByTable<GbSource>(target, tables, source, sourceLength, piece);
+  return ConvertByTable<SjisSource>(target, tables, source, sourceLength, piece);
 }
 
 int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece) {
   bool gbMode = piece != nullptr && piece->gbMode;
+  const size_t limit = PieceLimit(sourceLength, piece);
   size_t i = 0;
   ConvertOutputBuffer.count = 0;
-  while (i < sourceLength) {
-    const uint8_t b = source[i];
-    if (IsGbLeadByte(b)) {
-      // A lead byte that is the last source byte has no partner: it is
-      // dropped, and no "~{" is opened for it.
-      if (i + 1 >= sourceLength) {
-        if (IsLastPiece(piece)) i = sourceLength;
-        break;
-      }
-      if (!gbMode) {
-        Append('~');
-        Append('{');
-        gbMode = true;
-      }
-      Append(static_cast<uint8_t>(b & 0x7F));
-      Append(static_cast<uint8_t>(source[i + 1] & 0x7F));
-      i += 2;
-    } else {
+  while (i < limit) {
+    const CharacterStep step = StepCharacter(CodeGb, source, i, sourceLength);
+    if (step.kind == CharacterSingle) {
       if (gbMode) {
         Append('~');
         Append('}');
         gbMode = false;
       }
-      Append(b);
-      if (b == '~') Append('~');
-      i += 1;
+      Append(source[i]);
+      if (source[i] == '~') Append('~');
+    } else {
+      // HZ carries GB 2312's rows only; anything else becomes GB's
+      // replacement, the full-width question mark.
+      const bool carried = step.kind == CharacterPair && source[i] >= 0xA1 && source[i + 1] >= 0xA1;
+      if (!gbMode) {
+        Append('~');
+        Append('{');
+        gbMode = true;
+      }
+      Append(static_cast<uint8_t>((carried ? source[i] : GbReplacement[0]) & 0x7F));
+      Append(static_cast<uint8_t>((carried ? source[i + 1] : GbReplacement[1]) & 0x7F));
     }
+    i += step.length;
     if (ConvertOutputBuffer.count >= ConvertChunkThreshold && !WriteOutput(target)) return 1;
   }
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
@@ -307,44 +338,18 @@ int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, S
 
 int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece) {
   bool gbMode = piece != nullptr && piece->gbMode;
+  const size_t limit = PieceLimit(sourceLength, piece);
   size_t i = 0;
   ConvertOutputBuffer.count = 0;
-  while (i < sourceLength) {
-    const uint8_t b = source[i];
-    if (b == '~') {
-      // A "~" as the last source byte starts no escape and is dropped, as
-      // a "~" before any other byte is.
-      if (i + 1 >= sourceLength) {
-        if (IsLastPiece(piece)) i = sourceLength;
-        break;
-      }
-      const uint8_t next = source[i + 1];
-      if (next == '{') {
-        gbMode = true;
-        i += 2;
-      } else if (next == '}') {
-        gbMode = false;
-        i += 2;
-      } else if (next == '~') {
-        Append('~');
-        i += 2;
-      } else {
-        i += 1;
-      }
-    } else if (gbMode) {
-      // A source that ends in GB mode after the first byte of a pair: the
-      // unfinished character is dropped.
-      if (i + 1 >= sourceLength) {
-        if (IsLastPiece(piece)) i = sourceLength;
-        break;
-      }
-      Append(static_cast<uint8_t>(b | 0x80));
-      Append(static_cast<uint8_t>(source[i + 1] | 0x80));
-      i += 2;
-    } else {
-      Append(b);
-      i += 1;
-    }
+  // HZ is read as the viewer reads it. No step writes more bytes than it
+  // reads, and a step that starts before a limit ends at most one byte past
+  // it: so a buffer filled up to a limit that far away never runs past a
+  // chunk by more than a character.
+  while (i < limit) {
+    const size_t room = ConvertChunkThreshold + 2 - ConvertOutputBuffer.count;
+    const size_t stepLimit = limit - i > room ? i + room : limit;
+    ConvertOutputBuffer.count += DecodeHzSteps(source, i, stepLimit, sourceLength,
+                                               ConvertOutputBuffer.bytes + ConvertOutputBuffer.count, &gbMode, &i);
     if (ConvertOutputBuffer.count >= ConvertChunkThreshold && !WriteOutput(target)) return 1;
   }
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;

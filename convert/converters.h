@@ -33,8 +33,8 @@ struct ConvertOutputRecord {
 extern ConvertOutputRecord ConvertOutputBuffer;
 
 // A source converted piece by piece: what one piece hands to the next. A
-// piece that is not the last leaves unconverted the character or escape
-// that it cuts off (at most one byte); `used` tells where the next piece
+// piece that is not the last leaves unconverted its last three bytes, where
+// a character or escape may run past it; `used` tells where the next piece
 // begins. Every converter takes a null piece as one whole source.
 struct SourcePiece {
   bool last = false;
@@ -53,15 +53,40 @@ constexpr size_t SjisTableCells = 43 * 189;  // "SJISGB.TBL"
 const char* ConvertTableName(int mode, int toGb);
 size_t ConvertTableSize(int mode, int toGb);
 
-// Table converters: `table` holds tableLength bytes of cells, read as far as
-// it reaches. toGb 0 reads a GB source; otherwise a Big5 (ConvertGbBig5) or
-// Shift JIS (ConvertGbSjis) source. Result 0 when every chunk was written
-// whole, 1 as soon as one was not (the rest of the buffer is not written).
-int ConvertGbBig5(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb, SourcePiece* piece = nullptr);
-int ConvertGbSjis(ByteSink target, const uint8_t* table, size_t tableLength, const uint8_t* source, size_t sourceLength,
-                  int toGb, SourcePiece* piece = nullptr);
+// The extension table beside it: a cell over the source's grid (lead bytes
+// 0x81-0xFE, trail bytes 0x40-0xFE) for every character of the source code's
+// extension, 0 0 where the position is no character; null and 0 for HZ.
+const char* ConvertExtensionName(int mode, int toGb);
+size_t ConvertExtensionSize(int mode, int toGb);
 
-// HZ by rule, in each direction; results as above.
+// What a table conversion reads. The table file's cells; the extension's,
+// which serve where the table file has no cell or gives the replacement
+// (none: those characters pass as they stand); and the target code's
+// replacement, its full-width question mark.
+struct ConvertTables {
+  const uint8_t* table = nullptr;
+  size_t length = 0;
+  const uint8_t* extension = nullptr;
+  size_t extensionLength = 0;
+  uint8_t replacement[2] = {};
+};
+
+// The replacement of the target of `mode` and `toGb`.
+void FillReplacement(int mode, int toGb, ConvertTables* tables);
+
+// Table converters, read as far as the tables reach. toGb 0 reads a GB
+// source; otherwise a Big5 (ConvertGbBig5) or Shift JIS (ConvertGbSjis)
+// source. Bytes pair by the source code's rule: a byte that is no character
+// passes unchanged, GB 18030's four bytes become the replacement. Result 0
+// when every chunk was written whole, 1 as soon as one was not (the rest of
+// the buffer is not written).
+int ConvertGbBig5(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t sourceLength, int toGb,
+                  SourcePiece* piece = nullptr);
+int ConvertGbSjis(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t sourceLength, int toGb,
+                  SourcePiece* piece = nullptr);
+
+// HZ by rule, in each direction; results as above. HZ carries GB 2312
+// only: any other character of a GB source becomes the replacement. HZ is
+// read as the viewer reads it.
 int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece = nullptr);
 int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece = nullptr);

@@ -42,8 +42,7 @@ int32_t LineWidthOk(HWND dialog, WPARAM, WPARAM, LPARAM) {
   // The lines are broken anew; the code the user is looking at, and its
   // font, stay: the code is detected only when a file is opened.
   int code = CodeType;
-  BuildLineIndex(FrameWindow, Document.textLength);
-  CodeType = code;
+  BuildLineIndex(FrameWindow, Document.textLength, &code);
   ViewState.firstLine = 0;
   // Selected lines are no longer the lines shown.
   ClearSelection();

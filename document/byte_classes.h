@@ -1,14 +1,10 @@
-// Classes of single bytes, by the code being drawn or converted.
+// Control bytes, and texts scanned in blocks of 64 bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 constexpr bool IsControlByte(uint8_t b) { return b <= 0x1F; }
-constexpr bool IsAsciiByte(uint8_t b) { return b <= 0x7F; }
-constexpr bool IsGbLeadByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
-constexpr bool IsBig5LeadByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
-constexpr bool IsSjisLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Texts are scanned 64 bytes at a time, bit k of a mask standing for byte k.
 constexpr size_t BlockBytes = 64;

@@ -4,7 +4,9 @@
 #include "document/glyph_font.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_win32.h"
+#include "shell/selection.h"
 #include "shell/settings_values.h"
+#include "shell/view_state.h"
 
 void SelectCode(HWND frame, int code) {
   int previous = CodeType;
@@ -17,6 +19,15 @@ void SelectCode(HWND frame, int code) {
     CodeType = hadFont && previous != code ? previous : CodeGb;
     DestroyWindow(frame);
     return;
+  }
+  // Another code pairs the bytes its own way: the lines are broken anew,
+  // the text at the top of the view staying there.
+  if (code != previous && Document.lineCount > 0) {
+    const int top = ViewState.firstLine < Document.lineCount ? ViewState.firstLine : 0;
+    const uint32_t offset = Document.LineIndex[static_cast<size_t>(top)];
+    SwitchDocumentCode(frame, code);
+    ViewState.firstLine = LineHolding(offset);
+    ClearSelection();
   }
   InvalidateRect(frame, nullptr, TRUE);
   UpdateCommandState(frame);

@@ -1,5 +1,6 @@
 #include "document/document.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/hz_decode.h"
@@ -80,6 +81,23 @@ bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
 bool LoadAndIndexDocument(WindowRef owner, const char* path) {
   bool loaded = LoadDocument(owner, path);
   // A text without lines shows nothing: the title does not name it.
-  bool indexed = BuildLineIndex(owner, Document.textLength);
+  int code = CodeDetect;
+  bool indexed = BuildLineIndex(owner, Document.textLength, &code);
+  if (loaded && indexed && Document.textLength > 0) CodeType = code;
   return loaded && indexed && Document.lineCount > 0;
+}
+
+bool SwitchDocumentCode(WindowRef owner, int code) {
+  CodeType = code;
+  if (Document.textLength == 0) return true;
+  return BuildLineIndex(owner, Document.textLength, &code);
+}
+
+int LineHolding(uint32_t offset) {
+  if (Document.lineCount <= 0) return 0;
+  const uint32_t* begin = Document.LineIndex.get() + 1;
+  const uint32_t* end = begin + Document.lineCount;
+  // The first line whose end lies past the offset.
+  const uint32_t* found = std::upper_bound(begin, end, offset);
+  return found == end ? Document.lineCount - 1 : static_cast<int>(found - begin);
 }

@@ -4,10 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "document/code_rules.h"
 #include "shell/memory.h"
 #include "shell/prompts.h"
-
-enum CodeTypes { CodeGb = 0, CodeBig5 = 1, CodeShiftJis = 2 };
 
 constexpr size_t FileNameCapacity = 256;
 
@@ -35,9 +34,18 @@ extern int CodeType;
 bool LoadDocument(WindowRef owner, const char* path);
 
 // The byte logic of opening a file: LoadDocument, then BuildLineIndex over
-// what was read. True when the title should name the path (the load worked
-// and the text has lines to show).
+// what was read, detecting its code into CodeType. True when the title should
+// name the path (the load worked and the text has lines to show).
 bool LoadAndIndexDocument(WindowRef owner, const char* path);
+
+// Makes `code` the current code and, when a text is open, breaks it into
+// display lines anew by that code's pairing. On an allocation failure shows
+// message 5, leaves no lines and returns false.
+bool SwitchDocumentCode(WindowRef owner, int code);
+
+// The display line that holds text offset `offset` (the last line for an
+// offset past the text); 0 without lines.
+int LineHolding(uint32_t offset);
 
 // Releases the text and the line index: no document.
 void ClearDocument();

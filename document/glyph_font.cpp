@@ -1,12 +1,16 @@
 #include "document/glyph_font.h"
 
 #include "document/document.h"
+#include "document/glyph_marks.h"
+#include "document/unicode_tables.h"
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
 #include "shell/font_path.h"
 #include "shell/read_whole.h"
 
 GlyphFontRecord GlyphFont;
+
+const char* const ExtensionFontNames[3] = {"ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON"};
 
 namespace {
 // The bounds rule: a glyph is drawn only when all of its bytes are loaded.
@@ -18,6 +22,35 @@ const uint8_t* GlyphAt(int64_t offset, size_t length) {
 }
 
 const uint8_t* WideGlyph(int64_t g) { return GlyphAt(WideGlyphOffset(g), WideGlyphSize); }
+
+// The extension of the current code when its file is there whole; without
+// it the characters it would add show as marks.
+Block<uint8_t> ReadExtensionFont() {
+  if (CodeType < CodeGb || CodeType > CodeShiftJis) return nullptr;
+  char path[PathCapacity];
+  if (!BuildPathBesideProgram(path, sizeof path, ExtensionFontNames[CodeType])) return nullptr;
+  FileHandle file = OpenForReading(path);
+  uint64_t size = 0;
+  if (!file || !MeasureFile(file.get(), &size) || size != ExtensionFontSize) return nullptr;
+  Block<uint8_t> bytes = AllocateZeroed<uint8_t>(ExtensionFontSize);
+  if (!bytes || ReadWhole(file.get(), bytes.get(), ExtensionFontSize) != ExtensionFontSize) return nullptr;
+  return bytes;
+}
+
+const uint8_t* ExtensionGlyph(uint8_t lead, uint8_t trail) {
+  if (GlyphFont.extension == nullptr || !IsGridPosition(lead, trail)) return nullptr;
+  const size_t k = GridIndex(lead, trail);
+  if (((GlyphFont.extension[k >> 3] >> (k & 7)) & 1) == 0) return nullptr;
+  return GlyphFont.extension.get() + ExtensionPresenceSize + 32 * k;
+}
+
+// Whether the font file's layout has a glyph slot for the pair.
+bool InFontLayout(int code, uint8_t lead, uint8_t trail) {
+  if (code == CodeBig5) return lead >= 0xA1 && lead <= 0xF9 && IsBig5Trail(trail);
+  if (code == CodeShiftJis)
+    return ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEC)) && IsSjisTrail(trail);
+  return lead >= 0xA1 && lead <= 0xF7 && trail >= 0xA1;
+}
 }  // namespace
 
 bool LoadCodeFont(WindowRef owner) {
@@ -37,6 +70,7 @@ bool LoadCodeFont(WindowRef owner) {
   }
   GlyphFont.bytes.reset();
   GlyphFont.size = 0;
+  GlyphFont.extension.reset();
   Block<uint8_t> bytes;
   if (size < static_cast<uint64_t>(static_cast<size_t>(-1))) bytes = AllocateZeroed<uint8_t>(static_cast<size_t>(size));
   if (!bytes) {
@@ -53,6 +87,7 @@ bool LoadCodeFont(WindowRef owner) {
     ShowErrorBox(owner, ErrorReadFontFile, nullptr, StyleStop);
     return false;
   }
+  GlyphFont.extension = ReadExtensionFont();
   return true;
 }
 
@@ -80,4 +115,15 @@ const uint8_t* SjisGlyph(uint8_t first, uint8_t second) {
   if (first >= 0xED) return nullptr;
   int row = first < 0xA0 ? first - 0x81 : first - 0xC1;
   return WideGlyph(189 * row + (second - 0x40));
+}
+
+const uint8_t* PairGlyph(int code, uint8_t lead, uint8_t trail, uint8_t mark[32]) {
+  if (const uint8_t* glyph = ExtensionGlyph(lead, trail)) return glyph;
+  if (InFontLayout(code, lead, trail)) {
+    if (code == CodeBig5) return Big5Glyph(lead, trail);
+    if (code == CodeShiftJis) return SjisGlyph(lead, trail);
+    return GbGlyph(lead, trail);
+  }
+  DrawPairMark(lead, trail, mark);
+  return mark;
 }

@@ -5,6 +5,7 @@
 #include "document/byte_classes.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
+#include "document/glyph_marks.h"
 #include "shell/error_messages.h"
 #include "shell/settings_values.h"
 
@@ -69,11 +70,12 @@ int RenderLine(const uint8_t* bytes, int count, size_t readable) {
   if (count <= 0 || bytes == nullptr) return 0;
   if (readable < static_cast<size_t>(count)) readable = static_cast<size_t>(count);
   const int width = LineBitmap.bytesPerRow;
+  uint8_t mark[32];
   int col = 0;
-  int i = 0;
+  size_t i = 0;
   // Nothing past the last cell is drawn, so the walk stops there.
-  while (i < count && col < width) {
-    uint8_t b = bytes[i];
+  while (i < static_cast<size_t>(count) && col < width) {
+    const uint8_t b = bytes[i];
     if (IsControlByte(b)) {
       if (b == 0x09) {
         for (int n = 8 - col % 8; n > 0 && col < width; --n) PutBlankCell(col++);
@@ -83,22 +85,23 @@ int RenderLine(const uint8_t* bytes, int count, size_t readable) {
       ++i;
       continue;
     }
-    const uint8_t* (*pairGlyph)(uint8_t, uint8_t) = nullptr;
-    if (CodeType == CodeGb && IsGbLeadByte(b))
-      pairGlyph = GbGlyph;
-    else if (CodeType == CodeBig5 && IsBig5LeadByte(b))
-      pairGlyph = Big5Glyph;
-    else if (CodeType == CodeShiftJis && IsSjisLeadByte(b))
-      pairGlyph = SjisGlyph;
-    if (pairGlyph != nullptr) {
-      uint8_t second = static_cast<size_t>(i) + 1 < readable ? bytes[i + 1] : 0;
-      PutWideGlyph(col, pairGlyph(b, second));
+    // Bytes pair by the code's rule, as the line index reads them; a lead
+    // at the end of the string pairs with the byte after it when readable.
+    const CharacterStep step = StepCharacter(CodeType, bytes, i, readable);
+    if (step.kind == CharacterPair) {
+      PutWideGlyph(col, PairGlyph(CodeType, b, bytes[i + 1], mark));
       col += 2;
-      i += 2;
-    } else {
+    } else if (step.kind == CharacterSingle) {
       PutNarrowGlyph(col++, SingleByteGlyph(b));
-      ++i;
+    } else {
+      // A byte that is no character, and the four bytes of GB 18030 that no
+      // font holds: a mark each.
+      for (size_t k = 0; k < step.length; ++k) {
+        DrawByteMark(bytes[i + k], mark);
+        PutNarrowGlyph(col++, mark);
+      }
     }
+    i += step.length;
   }
   return col < width ? col : width;
 }

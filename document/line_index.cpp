@@ -4,6 +4,8 @@
 #include <climits>
 
 #include "document/byte_classes.h"
+#include "document/code_rules.h"
+#include "document/detect_code.h"
 #include "document/document.h"
 #include "shell/error_messages.h"
 #include "shell/settings_values.h"
@@ -58,81 +60,152 @@ bool AppendLineStart(IndexWriter& writer, uint32_t offset) {
 // The state of the scan between bytes.
 struct ScanState {
   const uint8_t* text = nullptr;
+  size_t n = 0;  // the bytes indexed
   uint32_t width = 0;
-  uint32_t col = 0;     // cells taken on the current display line
-  bool second = false;  // the next byte other than TAB, LF, CR, Ctrl-Z is a second byte
-  bool shiftJis = false;
-  bool big5 = false;
+  uint32_t col = 0;      // cells taken on the current display line
+  int code = CodeGb;     // CodeDetect until the first byte of 0x80 or above
+  bool second = false;   // the next byte is the trail of a pair whose lead is counted
+  size_t resume = 0;     // a four-byte character read before ran up to here
   bool stopped = false;  // a Ctrl-Z ended the text
   size_t end = 0;        // where the text ends for the index
   IndexWriter writer{};
 };
 
-// The rule itself, byte by byte over [from, to): used where a block of
-// bytes cannot be taken whole. False when the index cannot grow.
+// Detects the code at the first byte that needs one.
+void SettleCode(ScanState& s, size_t at) {
+  if (s.code == CodeDetect) s.code = DetectCode(s.text + at, s.n - at);
+}
+
+// Ends the display line before byte `next` when the line is full; false when
+// the index cannot grow.
+bool BreakIfFull(ScanState& s, size_t next) {
+  if (s.col < s.width) return true;
+  if (!AppendLineStart(s.writer, static_cast<uint32_t>(next))) return false;
+  s.col = 0;
+  return true;
+}
+
+// The rule itself, character by character over [from, to): used where a
+// block of bytes cannot be taken whole. Every byte takes a cell, but a TAB
+// runs to the next stop; a character stays whole on its line, so a pair in
+// the last cell takes one more, and GB 18030's four bytes, which would reach
+// further, start the next line instead. False when the index cannot grow.
 bool ScanBytes(ScanState& s, size_t from, size_t to) {
-  for (size_t p = from; p < to; ++p) {
+  size_t p = from;
+  if (s.second) {
+    s.second = false;
+    ++s.col;
+    ++p;
+    if (!BreakIfFull(s, p)) return false;
+  }
+  while (p < to) {
     const uint8_t b = s.text[p];
     if (b == 0x09) {
       s.col = s.col - s.col % 8 + 8;
+      ++p;
     } else if (b == 0x0A) {
       s.col = s.width;
-    } else if (b == 0x0D) {
-      ++s.col;
+      ++p;
     } else if (b == 0x1A) {
       s.end = p;
       s.stopped = true;
       return true;
-    } else if (s.second) {
-      if (b >= 0x40 && b <= 0xA0) s.big5 = true;
-      ++s.col;
-      s.second = false;
     } else if (b < 0x80) {
       ++s.col;
+      ++p;
     } else {
-      // A first byte: its character stays whole, so no break follows it.
-      if (b <= 0xA0) s.shiftJis = true;
-      ++s.col;
-      s.second = true;
-      continue;
+      SettleCode(s, p);
+      const CharacterStep step = StepCharacter(s.code, s.text, p, s.n);
+      if (step.kind == CharacterPair && p + 1 == to) {
+        // The trail opens the next block, which counts it.
+        ++s.col;
+        s.second = true;
+        return true;
+      }
+      if (step.kind == CharacterFour && s.col > 0 && s.col + step.length > s.width + 1) {
+        if (!AppendLineStart(s.writer, static_cast<uint32_t>(p))) return false;
+        s.col = 0;
+      }
+      s.col += step.length;
+      p += step.length;
     }
-    if (s.col >= s.width) {
-      if (!AppendLineStart(s.writer, static_cast<uint32_t>(p + 1))) return false;
-      s.col = 0;
+    if (!BreakIfFull(s, p)) return false;
+  }
+  s.resume = p;
+  return true;
+}
+
+struct ByteRange {
+  uint8_t first;
+  uint8_t last;  // an unused range has first above last
+};
+
+// The lead and trail bytes of each code as ranges that a block test can use.
+struct CodeRanges {
+  ByteRange leads[2];
+  ByteRange trails[2];
+};
+
+constexpr CodeRanges RangesOf[3] = {{{{0x81, 0xFE}, {1, 0}}, {{0x40, 0x7E}, {0x80, 0xFE}}},
+                                    {{{0x81, 0xFE}, {1, 0}}, {{0x40, 0x7E}, {0xA1, 0xFE}}},
+                                    {{{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x40, 0x7E}, {0x80, 0xFC}}}};
+
+constexpr bool InRanges(const ByteRange (&ranges)[2], uint8_t b) {
+  return (b >= ranges[0].first && b <= ranges[0].last) || (b >= ranges[1].first && b <= ranges[1].last);
+}
+
+constexpr bool RangesMatchTheRules() {
+  for (int code = CodeGb; code <= CodeShiftJis; ++code) {
+    for (unsigned b = 0; b < 256; ++b) {
+      const uint8_t v = static_cast<uint8_t>(b);
+      if (InRanges(RangesOf[code].leads, v) != IsLeadOf(code, v) ||
+          InRanges(RangesOf[code].trails, v) != IsTrailOf(code, v))
+        return false;
     }
   }
   return true;
 }
+static_assert(RangesMatchTheRules());
 
 // Bit k stands for byte k of a block of 64.
 struct BlockMasks {
-  uint64_t high = 0;          // 0x80 and above
-  uint64_t special = 0;       // TAB, LF, CR, Ctrl-Z
-  uint64_t shiftJisLead = 0;  // 0x80 to 0xA0
-  uint64_t big5Trail = 0;     // 0x40 to 0xA0
+  uint64_t high = 0;     // 0x80 and above
+  uint64_t special = 0;  // TAB, LF, CR, Ctrl-Z
+  uint64_t eof = 0;      // Ctrl-Z
+  uint64_t lead = 0;     // lead bytes of the code
+  uint64_t trail = 0;    // bytes that may follow a lead
 };
 
-BlockMasks ClassifyBlock(const uint8_t* bytes) {
+#ifdef __SSE2__
+// 0xFF where a byte of x lies in the range.
+__m128i RangeBytes(__m128i x, ByteRange range) {
+  if (range.first > range.last) return _mm_setzero_si128();
+  // b - first <= last - first, unsigned: the range test in one compare.
+  const __m128i shifted = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(range.first)));
+  const __m128i span = _mm_set1_epi8(static_cast<char>(range.last - range.first));
+  return _mm_cmpeq_epi8(_mm_min_epu8(shifted, span), shifted);
+}
+
+uint64_t Bits(__m128i bytes, int part) {
+  return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(bytes))) << (16 * part);
+}
+#endif
+
+BlockMasks ClassifyBlock(const uint8_t* bytes, int code) {
+  const CodeRanges& ranges = RangesOf[code];
   BlockMasks m;
 #ifdef __SSE2__
-  const __m128i tab = _mm_set1_epi8(0x09);
-  const __m128i lf = _mm_set1_epi8(0x0A);
-  const __m128i cr = _mm_set1_epi8(0x0D);
-  const __m128i eof = _mm_set1_epi8(0x1A);
-  // Signed compares: 0x80 to 0xA0 are the bytes below (int8_t)0xA1.
-  const __m128i belowA1 = _mm_set1_epi8(static_cast<char>(0xA1));
-  const __m128i above3F = _mm_set1_epi8(0x3F);
   for (int part = 0; part < 4; ++part) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, tab), _mm_cmpeq_epi8(x, lf)),
-                                         _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, eof)));
-    const __m128i lead = _mm_cmplt_epi8(x, belowA1);
-    const __m128i trail = _mm_or_si128(_mm_cmpgt_epi8(x, above3F), lead);
-    const int shift = 16 * part;
-    m.high |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(x))) << shift;
-    m.special |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(special))) << shift;
-    m.shiftJisLead |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(lead))) << shift;
-    m.big5Trail |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(trail))) << shift;
+    const __m128i eof = _mm_cmpeq_epi8(x, _mm_set1_epi8(0x1A));
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(0x09)), eof),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(0x0A)), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x0D))));
+    m.high |= Bits(x, part);
+    m.special |= Bits(special, part);
+    m.eof |= Bits(eof, part);
+    m.lead |= Bits(_mm_or_si128(RangeBytes(x, ranges.leads[0]), RangeBytes(x, ranges.leads[1])), part);
+    m.trail |= Bits(_mm_or_si128(RangeBytes(x, ranges.trails[0]), RangeBytes(x, ranges.trails[1])), part);
   }
 #else
   for (size_t k = 0; k < BlockBytes; ++k) {
@@ -140,8 +213,9 @@ BlockMasks ClassifyBlock(const uint8_t* bytes) {
     const uint64_t bit = uint64_t{1} << k;
     if (b >= 0x80) m.high |= bit;
     if (b == 0x09 || b == 0x0A || b == 0x0D || b == 0x1A) m.special |= bit;
-    if (b >= 0x80 && b <= 0xA0) m.shiftJisLead |= bit;
-    if (b >= 0x40 && b <= 0xA0) m.big5Trail |= bit;
+    if (b == 0x1A) m.eof |= bit;
+    if (InRanges(ranges.leads, b)) m.lead |= bit;
+    if (InRanges(ranges.trails, b)) m.trail |= bit;
   }
 #endif
   return m;
@@ -149,34 +223,44 @@ BlockMasks ClassifyBlock(const uint8_t* bytes) {
 
 enum class BlockScan { Done, NeedsByteRule, IndexFull };
 
-// A block of 64 bytes at `base` whose TAB, LF, CR and Ctrl-Z all stand where
-// no second byte is awaited (the common case): its cells are counted from
-// one such byte or line break to the next.
+// A block of 64 bytes at `base` in which every lead has its trail (the
+// common case): its cells are counted from one TAB, LF, CR or Ctrl-Z, or
+// line break, to the next.
 BlockScan ScanBlock(ScanState& s, size_t base) {
-  const BlockMasks m = ClassifyBlock(s.text + base);
+  BlockMasks m = ClassifyBlock(s.text + base, s.code == CodeDetect ? CodeGb : s.code);
+  if (s.code == CodeDetect && m.high != 0) {
+    // Bytes past a Ctrl-Z are no part of the text.
+    const int firstHigh = std::countr_zero(m.high);
+    if (m.eof == 0 || std::countr_zero(m.eof) > firstHigh) {
+      SettleCode(s, base + static_cast<size_t>(firstHigh));
+      if (s.code != CodeGb) m = ClassifyBlock(s.text + base, s.code);
+    }
+  }
   const uint64_t carry = s.second ? 1 : 0;
-  const uint64_t firsts = FirstBytesOfBlock(m.high, carry);
+  const uint64_t firsts = FirstBytesOfBlock(m.lead, carry);
   const uint64_t seconds = (firsts << 1) | carry;
-  // TAB, LF, CR and Ctrl-Z keep the pairing across them: bytes-by-byte.
-  if ((seconds & m.special) != 0) return BlockScan::NeedsByteRule;
-
+  // A lead without its trail, which a TAB, LF, CR and Ctrl-Z never are:
+  // byte by byte. So is a lead whose trail opens the next block, unless
+  // that byte is one.
+  if ((seconds & ~m.trail) != 0) return BlockScan::NeedsByteRule;
   const size_t blockEnd = base + BlockBytes;
+  if ((firsts >> 63) != 0 && (blockEnd >= s.n || !IsTrailOf(s.code, s.text[blockEnd]))) return BlockScan::NeedsByteRule;
+
   size_t p = base;
   const uint32_t width = s.width;
   uint32_t col = s.col;
   if (col >= width) {
-    // The block before ended in a first byte in the last cell: the line
-    // ends after its second byte, the first byte here.
+    // The block before ended in a lead in the last cell: the line ends after
+    // its trail, the first byte here.
     if (!AppendLineStart(s.writer, static_cast<uint32_t>(base + 1))) return BlockScan::IndexFull;
     col = 0;
     p = base + 1;
   }
   uint64_t events = m.special;
-  uint64_t valid = ~uint64_t{0};  // the bytes before a Ctrl-Z
   for (;;) {
     const size_t e = events != 0 ? base + static_cast<size_t>(std::countr_zero(events)) : blockEnd;
     // Bytes p to e - 1 take one cell each; a line fills at the byte that
-    // takes its last cell, or after the second byte when that is a first.
+    // takes its last cell, or after the trail when that is a lead.
     while (e - p >= width - col) {
       const size_t q = p + (width - col) - 1;
       if (((firsts >> (q - base)) & 1) == 0) {
@@ -184,7 +268,7 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
       } else if (q + 1 < blockEnd) {
         p = q + 2;
       } else {
-        // The second byte opens the next block.
+        // The trail opens the next block.
         col = width;
         p = blockEnd;
         break;
@@ -204,7 +288,6 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
     } else {
       s.end = e;
       s.stopped = true;
-      valid = (uint64_t{1} << (e - base)) - 1;
       break;
     }
     if (col >= width) {
@@ -216,13 +299,11 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
   }
   s.col = col;
   s.second = (firsts >> 63) != 0;
-  if ((firsts & m.shiftJisLead & valid) != 0) s.shiftJis = true;
-  if ((seconds & m.big5Trail & valid) != 0) s.big5 = true;
   return BlockScan::Done;
 }
 }  // namespace
 
-bool BuildLineIndex(WindowRef owner, uint32_t n) {
+bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
   ViewState.firstLine = 0;
   Document.lineCount = 0;
   // The text keeps one byte after the indexed ones, so n stays below textSize.
@@ -231,7 +312,10 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
   else if (n > Document.textSize - 1)
     n = static_cast<uint32_t>(Document.textSize - 1);
   Document.textLength = n;
-  if (n == 0) return true;
+  if (n == 0) {
+    if (*code == CodeDetect) *code = CodeGb;
+    return true;
+  }
 
   DropIndex();
   Document.LineIndex = AllocateZeroed<uint32_t>(LineIndexStep);
@@ -244,16 +328,22 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
 
   ScanState s;
   s.text = Document.text.get();
+  s.n = n;
+  s.code = *code;
   s.width = static_cast<uint32_t>(ClampCharsPerLine(Settings.charsPerLine));
   s.end = n;
   s.writer = IndexWriter{Document.LineIndex.get(), LineIndexStep, 0, n};
   bool ok = true;
   size_t base = 0;
   for (; ok && !s.stopped && n - base >= BlockBytes; base += BlockBytes) {
+    if (s.resume > base) {
+      ok = ScanBytes(s, s.resume, base + BlockBytes);
+      continue;
+    }
     const BlockScan scan = ScanBlock(s, base);
     ok = scan == BlockScan::Done || (scan == BlockScan::NeedsByteRule && ScanBytes(s, base, base + BlockBytes));
   }
-  if (ok && !s.stopped) ok = ScanBytes(s, base, n);
+  if (ok && !s.stopped) ok = ScanBytes(s, s.resume > base ? s.resume : base, n);
   if (ok && s.col > 0) ok = AppendLineStart(s.writer, static_cast<uint32_t>(s.end));
   if (!ok) {
     DropIndex();
@@ -261,6 +351,6 @@ bool BuildLineIndex(WindowRef owner, uint32_t n) {
     return false;
   }
   Document.lineCount = static_cast<int32_t>(s.writer.count);
-  CodeType = s.shiftJis ? CodeShiftJis : s.big5 ? CodeBig5 : CodeGb;
+  *code = s.code == CodeDetect ? CodeGb : s.code;
   return true;
 }

@@ -1,4 +1,6 @@
-// The glyph lookups of the three codes against fonts of every size.
+// The glyph lookups of the three codes against fonts of every size, with an
+// extension and without.
+#include "document/code_rules.h"
 #include "document/glyph_font.h"
 #include "fuzz/fuzz_support.h"
 
@@ -16,6 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t fontSize = static_cast<size_t>(TakeWord(input)) * 8u + TakeByte(input);
   GlyphFont.bytes = AllocateZeroed<uint8_t>(fontSize);
   GlyphFont.size = fontSize;
+  if (TakeByte(input) & 1) {
+    GlyphFont.extension = AllocateZeroed<uint8_t>(ExtensionFontSize);
+    for (size_t k = 0; k < ExtensionPresenceSize; ++k) GlyphFont.extension[k] = static_cast<uint8_t>(k * 29);
+  }
+  uint8_t mark[32];
   while (input.size >= 2) {
     uint8_t first = TakeByte(input);
     uint8_t second = TakeByte(input);
@@ -23,6 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckInside(GbGlyph(first, second), WideGlyphSize);
     CheckInside(Big5Glyph(first, second), WideGlyphSize);
     CheckInside(SjisGlyph(first, second), WideGlyphSize);
+    // A pair's glyph lies in the font, in the extension's glyphs, or is the mark.
+    for (int code = CodeGb; code <= CodeShiftJis; ++code) {
+      const uint8_t* glyph = PairGlyph(code, first, second, mark);
+      const uint8_t* glyphs = GlyphFont.extension ? GlyphFont.extension.get() + ExtensionPresenceSize : nullptr;
+      if (glyph == mark || glyph == nullptr) continue;
+      if (glyphs != nullptr && glyph >= glyphs) {
+        FUZZ_CHECK(glyph + WideGlyphSize <= GlyphFont.extension.get() + ExtensionFontSize);
+      } else {
+        CheckInside(glyph, WideGlyphSize);
+      }
+    }
   }
   return 0;
 }

@@ -1,4 +1,4 @@
-// The line index against the byte rule, at a width the input chooses.
+// The line index against the byte rule, at a width and in a code the input chooses.
 #include "document/document.h"
 #include "document/line_index.h"
 #include "fuzz/fuzz_support.h"
@@ -12,16 +12,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t choice = TakeByte(input);
   int width = choice < 200 ? 16 + choice % 80 : ClampCharsPerLine(16 + 2 * choice);
   Settings.charsPerLine = width;
+  // Each code's pairing, or the code detected on the way.
+  const int asked = static_cast<int>(TakeByte(input) % 4) - 1;
+  int code = asked;
   if (!PutDocumentText(nullptr, input.data, input.size)) return 0;
-  if (!BuildLineIndex(nullptr, Document.textLength)) return 0;
-  ReferenceIndex expected = IndexByteByByte(input.data, input.size, width);
+  if (!BuildLineIndex(nullptr, Document.textLength, &code)) return 0;
+  FUZZ_CHECK(asked == CodeDetect ? code >= CodeGb && code <= CodeShiftJis : code == asked);
+  std::vector<uint32_t> expected = IndexByteByByte(input.data, input.size, width, code);
   if (input.size == 0) {
     FUZZ_CHECK(Document.lineCount == 0);
     return 0;
   }
-  FUZZ_CHECK(static_cast<size_t>(Document.lineCount) + 1 == expected.entries.size());
-  for (size_t k = 0; k < expected.entries.size(); ++k) FUZZ_CHECK(Document.LineIndex[k] == expected.entries[k]);
-  FUZZ_CHECK(CodeType == expected.code);
-  FUZZ_CHECK(Document.lineIndexCapacity >= expected.entries.size() + LineIndexFreeEntries);
+  FUZZ_CHECK(static_cast<size_t>(Document.lineCount) + 1 == expected.size());
+  for (size_t k = 0; k < expected.size(); ++k) FUZZ_CHECK(Document.LineIndex[k] == expected[k]);
+  FUZZ_CHECK(Document.lineIndexCapacity >= expected.size() + LineIndexFreeEntries);
   return 0;
 }

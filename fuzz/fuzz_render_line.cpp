@@ -1,5 +1,5 @@
-// RenderLine in each code with random fonts (short ones too) and line
-// bitmap sizes.
+// RenderLine in each code with random fonts (short ones too, with an
+// extension and without) and line bitmap sizes.
 #include <cstring>
 
 #include "document/document.h"
@@ -21,9 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t readable = input.size;
   int count = static_cast<int>(readable) - shortBy;
 
+  const bool extension = (TakeByte(input) & 1) != 0;
   GlyphFont.bytes = AllocateZeroed<uint8_t>(fontSize);
   GlyphFont.size = fontSize;
   std::memset(GlyphFont.bytes.get(), ink, fontSize);
+  if (extension) {
+    // Every other position present, every glyph inked.
+    GlyphFont.extension = AllocateZeroed<uint8_t>(ExtensionFontSize);
+    std::memset(GlyphFont.extension.get(), 0x55, ExtensionPresenceSize);
+    std::memset(GlyphFont.extension.get() + ExtensionPresenceSize, ink, ExtensionFontSize - ExtensionPresenceSize);
+  }
   if (!AllocateLineBitmap(nullptr, clientWidth)) return 0;
   FUZZ_CHECK(LineBitmap.bytesPerRow % 2 == 0);
   FUZZ_CHECK(LineBitmap.bytesPerRow >= Settings.charsPerLine + 2);

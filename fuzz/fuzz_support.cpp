@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "convert/converters.h"
-
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
+#include "document/unicode_tables.h"
 #include "shell/memory.h"
 #include "shell/prompts_headless.h"
 #include "shell/settings_values.h"
@@ -36,6 +36,7 @@ void ResetForFuzzing() {
   ClearDocument();
   Settings = SettingsRecord{};
   CodeType = CodeGb;
+  GlyphFont.extension.reset();
 }
 
 namespace {
@@ -68,11 +69,14 @@ void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint
   int toGb = TakeByte(input) & 1;
   CheckedSinkState state;
   state.failAt = static_cast<int>(TakeByte(input) % 8) - 1;
-  // Tables of every length up to a whole one, short ones most of all.
+  // Tables and extensions of every length up to a whole one, short ones most of all.
   size_t tableLength = (static_cast<size_t>(TakeWord(input)) * 7) % (fullTableSize + 1);
-  std::vector<uint8_t> table(tableLength);
+  size_t extensionLength = (static_cast<size_t>(TakeWord(input)) * 11) % (2 * GridCells + 1);
+  std::vector<uint8_t> table(tableLength), extension(extensionLength);
   for (size_t i = 0; i < tableLength; ++i) table[i] = static_cast<uint8_t>(i * 131 + 7);
-  int result = convert(MakeCheckedSink(state), table.data(), table.size(), input.data, input.size, toGb, nullptr);
+  for (size_t i = 0; i < extensionLength; ++i) extension[i] = static_cast<uint8_t>(i % 5 == 0 ? 0 : i * 37 + 3);
+  ConvertTables tables{table.data(), table.size(), extension.data(), extension.size(), {0xA1, 0x48}};
+  int result = convert(MakeCheckedSink(state), tables, input.data, input.size, toGb, nullptr);
   FUZZ_CHECK(result == (state.failed ? 1 : 0));
   FUZZ_CHECK(state.written <= input.size);
 }

@@ -47,9 +47,10 @@ ByteSink MakeCheckedSink(CheckedSinkState& state);
 using RuleConverter = int (*)(ByteSink, const uint8_t*, size_t, SourcePiece*);
 size_t FuzzRuleConverter(RuleConverter convert, FuzzInput& input);
 
-// Runs one conversion through a checked sink, with a table, source and
+// Runs one conversion through a checked sink, with a table, extension, source and
 // failure point taken from the input, and checks what every converter
 // promises: chunks of at most 2041 bytes, an output within `outputBound`
 // times the source (plus 2), and a stop at the first failed chunk.
-using TableConverter = int (*)(ByteSink, const uint8_t*, size_t, const uint8_t*, size_t, int, SourcePiece*);
+struct ConvertTables;
+using TableConverter = int (*)(ByteSink, const ConvertTables&, const uint8_t*, size_t, int, SourcePiece*);
 void FuzzTableConverter(TableConverter convert, size_t fullTableSize, const uint8_t* data, size_t size);

@@ -12,6 +12,7 @@
 #include "document/document.h"
 #include "shell/file_io.h"
 #include "shell/prompts_headless.h"
+#include "tests/reference_rules.h"
 #include "tests/test_support.h"
 
 #ifndef _WIN32
@@ -59,23 +60,32 @@ Bytes MarkedTable(size_t cells) {
 enum Direction { GbToBig5, Big5ToGb, GbToSjis, SjisToGb, GbToHz, HzToGb };
 const Direction AllDirections[] = {GbToBig5, Big5ToGb, GbToSjis, SjisToGb, GbToHz, HzToGb};
 
+int ModeOf(Direction direction) {
+  return direction == GbToBig5 || direction == Big5ToGb   ? ConvertModeBig5
+         : direction == GbToSjis || direction == SjisToGb ? ConvertModeSjis
+                                                          : ConvertModeHz;
+}
+int ToGbOf(Direction direction) { return direction == Big5ToGb || direction == SjisToGb || direction == HzToGb; }
+
 int RunDirection(Direction direction, const Bytes& table, const Bytes& source, ChunkSink& sink,
-                 SourcePiece* piece = nullptr) {
+                 SourcePiece* piece = nullptr, const Bytes* extension = nullptr) {
   ByteSink target{TakeChunk, &sink};
   if (direction == GbToHz) return ConvertGbToHz(target, source.data(), source.size(), piece);
   if (direction == HzToGb) return ConvertHzToGb(target, source.data(), source.size(), piece);
-  auto convert = direction == GbToBig5 || direction == Big5ToGb ? ConvertGbBig5 : ConvertGbSjis;
-  return convert(target, table.data(), table.size(), source.data(), source.size(),
-                 direction == Big5ToGb || direction == SjisToGb, piece);
+  ConvertTables tables{
+      table.data(), table.size(), extension ? extension->data() : nullptr, extension ? extension->size() : 0, {}};
+  FillReplacement(ModeOf(direction), ToGbOf(direction), &tables);
+  auto convert = ModeOf(direction) == ConvertModeBig5 ? ConvertGbBig5 : ConvertGbSjis;
+  return convert(target, tables, source.data(), source.size(), ToGbOf(direction), piece);
 }
 
 size_t CellsFor(Direction direction) {
   return direction == Big5ToGb ? Big5TableCells : direction == SjisToGb ? SjisTableCells : GbTableCells;
 }
 
-Bytes Convert(Direction direction, const Bytes& source, const Bytes& table) {
+Bytes Convert(Direction direction, const Bytes& source, const Bytes& table, const Bytes* extension = nullptr) {
   ChunkSink sink;
-  EXPECT_EQ(RunDirection(direction, table, source, sink), 0);
+  EXPECT_EQ(RunDirection(direction, table, source, sink, nullptr, extension), 0);
   return sink.all;
 }
 
@@ -91,32 +101,43 @@ Bytes ConvertInPieces(Direction direction, const Bytes& table, const Bytes& sour
     next += take;
     piece.last = next == source.size();
     EXPECT_EQ(RunDirection(direction, table, buffer, sink, &piece), 0);
-    EXPECT_LE(buffer.size() - piece.used, 1u);
+    EXPECT_LE(buffer.size() - piece.used, 3u);
     buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(piece.used));
   }
   EXPECT_TRUE(buffer.empty());
   return sink.all;
 }
 
-// The table rules one step at a time, straight from their description, with
-// the same chunking: the reference the fast converters must match.
-std::vector<Bytes> ReferenceChunks(Direction direction, const Bytes& table, const Bytes& source) {
+// The table rules one character at a time, straight from their description,
+// with the same chunking: the reference the fast converters must match.
+std::vector<Bytes> ReferenceChunks(Direction direction, const Bytes& table, const Bytes& source,
+                                   const Bytes* extension = nullptr) {
+  const int code = direction == Big5ToGb ? CodeBig5 : direction == SjisToGb ? CodeShiftJis : CodeGb;
+  ConvertTables tables;
+  FillReplacement(ModeOf(direction), ToGbOf(direction), &tables);
+  const Bytes replacement(tables.replacement, tables.replacement + 2);
   std::vector<Bytes> chunks(1);
   const long cells = static_cast<long>(table.size() / 2);
-  for (size_t i = 0; i < source.size(); ++i) {
-    uint8_t b = source[i];
-    bool lead = direction == SjisToGb ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0xA1 && b <= 0xFE;
-    if (lead && i + 1 == source.size()) break;
-    if (lead) {
-      uint8_t t = source[++i];
-      long index = 94L * (b - 0xA1) + (t - 0xA1);
-      if (direction == Big5ToGb) index = 157L * (b - 0xA1) + (t <= 0x7E ? t - 0x40 : t - 0x62);
-      if (direction == SjisToGb) index = b >= 0xEC ? 0 : 189L * (b <= 0x9F ? b - 0x81 : b - 0xC1) + (t - 0x40);
-      bool inTable = index >= 0 && index < cells;
-      chunks.back().push_back(inTable ? table[2 * index] : b);
-      b = inTable ? table[2 * index + 1] : t;
+  for (size_t i = 0; i < source.size();) {
+    const size_t length = CharacterLengthByRule(code, source.data(), i, source.size());
+    const uint8_t b = source[i], t = length > 1 ? source[i + 1] : 0;
+    Bytes out = {b};
+    if (length == 2) {
+      long index = code == CodeGb && b >= 0xA1 && t >= 0xA1 ? 94L * (b - 0xA1) + (t - 0xA1) : -1;
+      if (code == CodeBig5 && b >= 0xA1) index = 157L * (b - 0xA1) + (t <= 0x7E ? t - 0x40 : t - 0x62);
+      if (code == CodeShiftJis && b <= 0xEB) index = 189L * (b <= 0x9F ? b - 0x81 : b - 0xC1) + (t - 0x40);
+      const bool inTable = index >= 0 && index < cells;
+      out = inTable ? Bytes{table[2 * index], table[2 * index + 1]} : Bytes{b, t};
+      const size_t k = 191 * static_cast<size_t>(b - 0x81) + (t - 0x40);
+      if (extension != nullptr && (!inTable || out == replacement) && 2 * k + 1 < extension->size()) {
+        out = {(*extension)[2 * k], (*extension)[2 * k + 1]};
+        if (out == Bytes{0, 0}) out = replacement;
+      }
+    } else if (length == 4) {
+      out = replacement;
     }
-    chunks.back().push_back(b);
+    chunks.back().insert(chunks.back().end(), out.begin(), out.end());
+    i += length;
     if (chunks.back().size() >= ConvertChunkThreshold) chunks.emplace_back();
   }
   if (chunks.back().empty()) chunks.pop_back();
@@ -126,6 +147,7 @@ std::vector<Bytes> ReferenceChunks(Direction direction, const Bytes& table, cons
 using Lines = std::vector<std::string>;
 bool answerYes = false;
 const char* const TableNames[4] = {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL"};
+const char* const ExtensionNames[4] = {"GBBIG5X.TBL", "BIG5GBX.TBL", "GBSJISX.TBL", "SJISGBX.TBL"};
 
 // What the prompts showed, a line each: kind, caption, id / style, text.
 Lines Shown() {
@@ -154,68 +176,87 @@ TEST(Converters, ConvertEachCharacterAsItsCodeLaysItOut) {
   // 100 cells and half of one more: cell 100 is incomplete and not used.
   Bytes shortTable = MarkedTable(101);
   shortTable.pop_back();
+  // GB 0xB0A1's cell is Big5's replacement: the extension's serves, as it
+  // does where the table has no cell; its 0 0 is no character.
+  Bytes withReplacement = MarkedTable(GbTableCells), extension(2 * 24066, 0);
+  withReplacement[2 * 1410] = 0xA1, withReplacement[2 * 1410 + 1] = 0x48;
+  auto setCell = [&](int lead, int trail, const char* cell) {
+    const size_t k = 191 * static_cast<size_t>(lead - 0x81) + static_cast<size_t>(trail - 0x40);
+    extension[2 * k] = static_cast<uint8_t>(cell[0]), extension[2 * k + 1] = static_cast<uint8_t>(cell[1]);
+  };
+  setCell(0xB0, 0xA1, "XY"), setCell(0x81, 0x40, "PQ"), setCell(0xA1, 0xA1, "ZZ");
   const struct {
     Direction direction;
     std::string source;
     std::string expected;
     const Bytes* table = nullptr;  // a whole marked table
+    const Bytes* extension = nullptr;
   } cases[] = {
-      // GB rows hold 94 cells; Big5 trails skip 0x7F..0xA0 (a trail there
-      // falls on the cells around it); Shift JIS rows jump from 0x9F to 0xE0,
-      // and leads past 0xEB take the first cell. Then bytes that are no lead,
-      // unchanged; a trail taken whatever it is (a line feed, a lead byte);
-      // an index before the first cell or past the last, which writes the
-      // source bytes; and a lead byte at the end, which is dropped.
-      {GbToBig5, gbRows + gbSingles + "\xB0\nx\xA1\x41z\xFE\xFF" + "a\xB0",
-       Cells(0, 93, 94, 1410, 8835) + gbSingles + Cells(1410 + '\n' - 0xA1) + "x\xA1\x41z\xFE\xFF" + "a"},
+      // GB rows hold 94 cells; Big5 trails skip 0x7F..0xA0; Shift JIS rows
+      // jump from 0x9F to 0xE0. Bytes pair by the source code's rule: a lead
+      // whose next byte is no trail, and any byte that is no character,
+      // pass unchanged, so does a lead at the end; a pair outside the table
+      // (and no extension) is written as it stands; GB 18030's four bytes
+      // become the target's replacement.
+      {GbToBig5, gbRows + gbSingles + "\xB0\nx\xA1\x41z\xFE\xFF" + "\x81\x30\x81\x30" + "a\xB0",
+       Cells(0, 93, 94, 1410, 8835) + gbSingles + "\xB0\nx\xA1\x41z\xFE\xFF" + "\xA1\x48" + "a\xB0"},
       {GbToSjis, gbRows + gbSingles + "\xFE\xFF\xB0\xB0\xB0",
-       Cells(0, 93, 94, 1410, 8835) + gbSingles + "\xFE\xFF" + Cells(1425)},
+       Cells(0, 93, 94, 1410, 8835) + gbSingles + "\xFE\xFF" + Cells(1425) + "\xB0"},
       {Big5ToGb, "\xA1@\xA1~\xA1\xA1\xA4@\xFE\xFE\xA4\x80" + gbSingles + "\xA1 \xFE\xFF" + "a\xA4",
-       Cells(0, 62, 63, 471, 14757, 471 + 0x80 - 0x62) + gbSingles + "\xA1 \xFE\xFF" + "a"},
+       Cells(0, 62, 63, 471, 14757) + "\xA4\x80" + gbSingles + "\xA1 \xFE\xFF" + "a\xA4"},
       {SjisToGb,
        "\x81@\x81\x7F\x9F\xFC\xE0@\xEB\xFC\xEC@a\xFC\xFC" + sjisSingles + std::string("\x81\0\xEB\xFF", 4) + "a\x81",
-       Cells(0, 63, 5859 - 1, 5859, 8126, 0) + "a" + Cells(0) + sjisSingles + std::string("\x81\0\xEB\xFF", 4) + "a"},
+       Cells(0) + "\x81\x7F" + Cells(5858, 5859, 8126) + "\xEC@a\xFC\xFC" + sjisSingles +
+           std::string("\x81\0\xEB\xFF", 4) + "a\x81"},
       // A table short or empty serves what it holds; a cell is written as
       // it stands, even when zero.
       {GbToBig5, "\xA2\xA6\xA2\xA7\xB0\xA1", Cells(99) + "\xA2\xA7\xB0\xA1", &shortTable},
       {GbToBig5, text, text, &noTable},
       {SjisToGb, text, text, &noTable},
       {GbToBig5, "a\xA1\xA1\x62\xA1\xA2", std::string("a\0\0b\x55\x55", 6), &zeroFirst},
+      {GbToBig5, "\xB0\xA1\x81\x40\x81\x41\xA1\xA1", "XYPQ\xA1\x48" + Cells(0), &withReplacement, &extension},
       // To HZ: a tilde is doubled; GB characters share one escape pair until
-      // a single byte; the trail byte is not tested, only its top bit
-      // cleared; a lead byte at the end is dropped and opens no GB mode.
+      // a single byte; what GB 2312 lacks (GBK's characters, GB 18030's four
+      // bytes, a lead without its trail) becomes the replacement "#?".
       {GbToHz, "~a~~\xB0\xA1\xC4\xE3x\xB0\xFE.\xB0\xA1\xB0\xA1~\r\n\xB0\n\xB0\xA1\xB0",
-       "~~a~~~~~{0!Dc~}x~{0~~}.~{0!0!~}~~\r\n~{0\n0!"},
-      {GbToHz, "a\xB0", "a"},
-      // From HZ: in GB mode bytes go in pairs whose top bit is set, across
-      // line ends too; a tilde escape is tested first where a pair starts; a
-      // lone tilde stands for nothing; an unfinished end is dropped.
+       "~~a~~~~~{0!Dc~}x~{0~~}.~{0!0!~}~~\r\n~{#?~}\n~{0!#?"},
+      {GbToHz, "a\x81\x40\x81\x30\x81\x30\xB0\xA1", "a~{#?#?0!"},
+      // From HZ, as the viewer reads it: pairs in GB mode with bit 7 set,
+      // line ends kept and pairs afresh after them, "~~" a tilde, a tilde
+      // that escapes nothing kept, a first byte alone before an escape or
+      // the end 0xFF.
       {HzToGb, "~{0!Dc~}x~{0~~}.~{0!\r\n~}a~~b~xc~\r\n~~{d~{0!~~~}~{~x0!!~}",
-       "\xB0\xA1\xC4\xE3x\xB0\xFE.\xB0\xA1\x8D\x8A" + std::string("a~bxc\r\n~{d\xB0\xA1~\xF8\xB0\xA1\xA1")},
-      {HzToGb, "ab~", "ab"},
-      {HzToGb, "~{0!0", "\xB0\xA1"},
+       "\xB0\xA1\xC4\xE3x\xB0\xFE.\xB0\xA1\r\n" + std::string("a~b~xc\r\n~{d\xB0\xA1~\xFE\xF8\xB0\xA1\xFF")},
+      {HzToGb, "ab~", "ab~"},
+      {HzToGb, "~{0!0", "\xB0\xA1\xFF"},
   };
   for (const auto& c : cases) {
     Bytes table = c.table ? *c.table : MarkedTable(CellsFor(c.direction));
-    EXPECT_EQ(Convert(c.direction, ToBytes(c.source), table), ToBytes(c.expected)) << "row " << &c - cases;
+    EXPECT_EQ(Convert(c.direction, ToBytes(c.source), table, c.extension), ToBytes(c.expected)) << "row " << &c - cases;
   }
 }
 
 TEST(Converters, MatchTheRulesOnRandomTextOfEveryLength) {
   // Lengths around the 64-byte blocks and many chunks; lead bytes dense and
-  // sparse; runs of lead bytes of every parity; full and short tables.
+  // sparse; runs of lead bytes of every parity, GB 18030's digits; full and
+  // short tables, with an extension and without.
   std::mt19937 random(20240601);
   for (Direction direction : {GbToBig5, Big5ToGb, GbToSjis, SjisToGb}) {
+    Bytes extension(2 * 24066);
+    for (uint8_t& b : extension) b = static_cast<uint8_t>(random() % 8 == 0 ? 0 : random());
     for (int round = 0; round < 160; ++round) {
       size_t length = round < 130 ? static_cast<size_t>(round) : 2000 + random() % 150000;
       auto leadShare = random() % 100;
       Bytes source(length);
-      for (uint8_t& b : source)
+      for (uint8_t& b : source) {
         b = static_cast<uint8_t>(random() % 100 < leadShare ? 0x81 + random() % 0x7C : random());
+        if (random() % 50 == 0) b = static_cast<uint8_t>(0x30 + random() % 10);
+      }
       Bytes table = MarkedTable(round % 7 == 3 ? random() % CellsFor(direction) : CellsFor(direction));
+      const Bytes* withExtension = round % 2 == 0 ? &extension : nullptr;
       ChunkSink sink;
-      ASSERT_EQ(RunDirection(direction, table, source, sink), 0);
-      ASSERT_EQ(sink.chunks, ReferenceChunks(direction, table, source))
+      ASSERT_EQ(RunDirection(direction, table, source, sink, nullptr, withExtension), 0);
+      ASSERT_EQ(sink.chunks, ReferenceChunks(direction, table, source, withExtension))
           << "direction " << direction << ", length " << length << ", round " << round;
     }
   }
@@ -262,9 +303,11 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   SetHeadlessQuestionHandler([](const char*) { return answerYes; });
   const size_t sizes[4] = {17672, 29516, 17672, 16254};
   for (int k = 0; k < 4; ++k) {
-    Bytes table(sizes[k]);
+    Bytes table(sizes[k]), extension(2 * 24066);
     for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>((i % 2 ? 0xE0 : 0xF0) + k);
+    for (size_t i = 0; i < extension.size(); ++i) extension[i] = static_cast<uint8_t>((i % 2 ? 0xC0 : 0xD0) + k);
     WriteFile(folder.File(TableNames[k]), table);
+    WriteFile(folder.File(ExtensionNames[k]), extension);
   }
   auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false,
                     const std::string& failing = "") {
@@ -282,9 +325,17 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   fs::create_directories(deep + "/sub");
   std::string longest = deep + "/" + std::string(100, 't'), same = deep + "/sub/../same", gb;
   for (int k = 0; k < 30000; ++k) gb += "\xB0\xA1x";
-  const std::pair<std::string, std::string> files[] = {
-      {"gb", "a\xB0\xA1"},         {"big5", "a\xA4@"},   {"sjis", "a\x81@"},   {"hz", "a~~~{0!~}\r\n"}, {"empty", ""},
-      {"gb-hz", "a~\xB0\xA1\r\n"}, {"old1", "old text"}, {"old2", "old text"}, {longest, "old"},        {same, gb}};
+  const std::pair<std::string, std::string> files[] = {{"gb", "a\xB0\xA1"},
+                                                       {"gbk", "a\x81\x40"},
+                                                       {"big5", "a\xA4@"},
+                                                       {"sjis", "a\x81@"},
+                                                       {"hz", "a~~~{0!~}\r\n"},
+                                                       {"empty", ""},
+                                                       {"gb-hz", "a~\xB0\xA1\r\n"},
+                                                       {"old1", "old text"},
+                                                       {"old2", "old text"},
+                                                       {longest, "old"},
+                                                       {same, gb}};
   WriteFile(folder.File("big"), Bytes(3000000, 'a'));
   for (const auto& [name, text] : files) WriteFile(folder.File(name), ToBytes(text));
   struct Case {
@@ -304,6 +355,8 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
                     sameError = Error(11, "The target file name is same as source file name, cann't convert!");
   std::vector<Case> withTables = {
       {ConvertModeBig5, 0, "gb", "t1", {Done}, "a\xF0\xE0"},
+      // A character outside the table takes the extension's cell.
+      {ConvertModeBig5, 0, "gbk", "t6", {Done}, "a\xD0\xC0"},
       {ConvertModeBig5, 1, "big5", "t2", {Done}, "a\xF1\xE1"},
       {ConvertModeSjis, 0, "gb", "t3", {Done}, "a\xF2\xE2"},
       {ConvertModeSjis, 1, "sjis", "t4", {Done}, "a\xF3\xE3"},
@@ -381,6 +434,9 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     EXPECT_EQ(ReadFile(target), ToBytes(*c.written));
   };
   for (const Case& c : withTables) check(c);
+  // Without its extension a table conversion cannot be trusted either.
+  fs::remove(folder.File("BIG5GBX.TBL"));
+  check({ConvertModeBig5, 1, "big5", "t", {Error(13, openTable + folder.File("BIG5GBX.TBL") + copy)}});
   for (const char* name : TableNames) fs::remove(folder.File(name));
   WriteFile(folder.File("GBSJIS.TBL"), Bytes(17673, 0xA1));
   WriteFile(folder.File("SJISGB.TBL"), Bytes(16253, 0xA1));

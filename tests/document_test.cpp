@@ -11,6 +11,7 @@
 
 #include "document/document.h"
 #include "document/glyph_font.h"
+#include "document/glyph_marks.h"
 #include "document/hz_decode.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
@@ -55,19 +56,25 @@ Bytes Decoded(Bytes in, HzForm form) {
   return Bytes(to, to + n);
 }
 
-// Whether BuildLineIndex gives `text` at `width` the byte rule's index and code.
+// Whether BuildLineIndex gives `text` at `width` the byte rule's index in every code, and in the code it
+// detects.
 bool IndexesAsTheByteRule(const Bytes& text, int width) {
   Settings.charsPerLine = width;
-  if (!PutDocumentText(nullptr, text.data(), text.size()) || !BuildLineIndex(nullptr, Document.textLength))
-    return false;
-  ReferenceIndex rule = IndexByteByByte(text.data(), text.size(), width);
-  return IndexHeld() == rule.entries && (text.empty() || CodeType == rule.code);
+  for (int asked : {int{CodeGb}, int{CodeBig5}, int{CodeShiftJis}, CodeDetect}) {
+    int code = asked;
+    if (!PutDocumentText(nullptr, text.data(), text.size()) || !BuildLineIndex(nullptr, Document.textLength, &code))
+      return false;
+    if ((asked != CodeDetect && code != asked) || IndexHeld() != IndexByteByByte(text.data(), text.size(), width, code))
+      return false;
+  }
+  return true;
 }
 
-// Texts of the bytes that decide: first and second bytes of every code, TAB, LF, CR, now and then a
-// Ctrl-Z; profile 0 is plain GB text, 1 mostly high bytes, 2 mostly control bytes.
+// Texts of the bytes that decide: leads and trails of every code, GB 18030's digits, TAB, LF, CR, now
+// and then a Ctrl-Z; profile 0 is plain GB text, 1 mostly high bytes, 2 mostly control bytes.
 Bytes RandomText(std::minstd_rand& random, size_t length, int profile) {
-  static const uint8_t Deciding[] = {0x09, 0x0A, 0x0D, 0x00, 0x40, 0x7E, 0x80, 0x81, 0xA0, 0xA1, 0xB0, 0xFE};
+  static const uint8_t Deciding[] = {0x09, 0x0A, 0x0D, 0x00, 0x30, 0x39, 0x40, 0x7E, 0x7F, 0x80,
+                                     0x81, 0xA0, 0xA1, 0xB0, 0xDF, 0xE0, 0xFC, 0xFD, 0xFE, 0xFF};
   Bytes text;
   while (text.size() < length) {
     const auto pick = random() % 100;
@@ -111,13 +118,25 @@ int64_t OffsetOf(Lookup lookup, int first, int second) {
 }
 
 // The bitmap as the marked font draws `cells` from the left, the rest clear: ' ' is a blank cell,
-// '<' and '>' the halves of wide glyph g, any other character its single-byte glyph.
-Bytes Drawn(const std::string& cells, int g = 0) {
+// '<' and '>' the halves of wide glyph g, '?' the mark of the next byte of `marks`, '[' and ']' the
+// mark of its next two bytes, any other character its single-byte glyph.
+Bytes Drawn(const std::string& cells, int g = 0, const std::string& marks = "") {
   Bytes bits(static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight, 0);
+  size_t nextMark = 0;
+  uint8_t mark[32] = {};
   for (size_t cell = 0; cell < cells.size(); ++cell) {
-    for (int k = 0, c = static_cast<uint8_t>(cells[cell]); k < 16; ++k) {
+    const int c = static_cast<uint8_t>(cells[cell]);
+    if (c == '?') DrawByteMark(static_cast<uint8_t>(marks.at(nextMark++)), mark);
+    if (c == '[')
+      DrawPairMark(static_cast<uint8_t>(marks.at(nextMark)), static_cast<uint8_t>(marks.at(nextMark + 1)), mark);
+    if (c == '[') nextMark += 2;
+    for (int k = 0; k < 16; ++k) {
       int at = 2 * k + (c == '>'), wide = at == 0 ? (g + 1) & 0xFF : at == 1 ? (g + 1) >> 8 : at;
-      int ink = c == ' ' ? 0 : c == '<' || c == '>' ? wide : c ^ k;
+      int ink = c == ' '               ? 0
+                : c == '<' || c == '>' ? wide
+                : c == '?'             ? mark[k]
+                : c == '[' || c == ']' ? mark[2 * k + (c == ']')]
+                                       : c ^ k;
       bits[(GlyphTop() + k) * LineBitmap.bytesPerRow + cell] = uint8_t(ink);
     }
   }
@@ -129,14 +148,17 @@ Bytes BitmapHeld() {
 }
 }  // namespace
 
-TEST(HzDecode, EscapesVanishGbModeSetsBitSevenPairByPairAndInPlaceEqualsTheByteRule) {
-  // A tilde before a line end vanishes and ends GB mode, which alone crosses line ends;
-  // escapes stand where a pair starts: a second byte may be a tilde (GB 0xFE).
+TEST(HzDecode, EscapesVanishGbModePairsBytesSetsBitSevenAndInPlaceEqualsTheByteRule) {
+  // A tilde before a line end vanishes and ends GB mode; "~~" is a tilde in either mode; in GB mode a
+  // line end stays as written and pairs start afresh after it, a first byte with no second before an
+  // escape, a line end or the end stands alone as 0xFF, and a tilde that escapes nothing is a trail.
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {{"", ""}, {"~{!!~}", "\xA1\xA1"}, {"~~{", "~{"},
-      {"~{~~~}", "\xFE"}, {"x~y", "x~y"}, {"x~", "x~"}, {"~{ a", "\xA0\xE1"}, {"~{~", "\xFE"}, {"a~\r\n", "a\r\n"},
-      {"~{!!~\n!!", "\xA1\xA1\n!!"}, {"~{!!\r\n~}x", "\xA1\xA1\x8D\x8Ax"}, {"~{0~~}", "\xB0\xFE"},
-      {"~{1!0~~}.\r\n", "\xB1\xA1\xB0\xFE.\r\n"}, {"~{0~0!~}", "\xB0\xFE\xB0\xA1"}};
+      {"~{~~~}", "~"}, {"x~y", "x~y"}, {"x~", "x~"}, {"~{ a", "\xA0\xE1"}, {"~{~", "\xFF"}, {"~{~x", "\xFE\xF8"},
+      {"a~\r\n", "a\r\n"}, {"~{!!~\n!!", "\xA1\xA1\n!!"}, {"~{!!\r\n!!~}x", "\xA1\xA1\r\n\xA1\xA1x"},
+      {"~{0~~}", "\xB0\xFE"}, {"~{1!0~~}.\r\n", "\xB1\xA1\xB0\xFE.\r\n"}, {"~{0~0!~}", "\xB0\xFE\xB0\xA1"},
+      {"~{0~}x", "\xFFx"}, {"~{!!0\r\n!!~}", "\xA1\xA1\xFF\r\n\xA1\xA1"}, {"~{0", "\xFF"}, {"~{0~{!!", "\xFF\xA1\xA1"},
+      {"~{0~", "\xB0\xFE"}, {"~{0~\n!", "\xFF\n!"}};
   // clang-format on
   for (const auto& [in, out] : cases)
     for (HzForm form : {Apart, InPlace, ByteRule}) EXPECT_EQ(Decoded(ToBytes(in), form), ToBytes(out)) << in << form;
@@ -149,58 +171,92 @@ TEST(HzDecode, EscapesVanishGbModeSetsBitSevenPairByPairAndInPlaceEqualsTheByteR
       while (in.size() < length) in += Pieces[random() % 3 == 0 ? 11 : random() % 11];
       const Bytes text = ToBytes(in.substr(0, length)), expected = Decoded(text, ByteRule);
       ASSERT_EQ(std::make_pair(Decoded(text, Apart), Decoded(text, InPlace)), std::make_pair(expected, expected)) << in;
+      // Decoded in steps up to any limit, the mode carried, it comes out the same.
+      for (size_t limit : {size_t{1}, size_t{2}, size_t{3}, length / 2 + 1}) {
+        Bytes out(text.size() + 1);
+        size_t written = 0;
+        bool gbMode = false;
+        for (size_t at = 0; at < text.size();) {
+          const size_t to = std::min(text.size(), at + limit);
+          written += DecodeHzSteps(text.data(), at, to, text.size(), out.data() + written, &gbMode, &at);
+        }
+        ASSERT_EQ(Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written)), expected) << in << limit;
+      }
     }
+  }
+  // Only a text that holds "~{" is HZ: others keep every tilde.
+  const std::pair<std::string, std::string> texts[] = {
+      {"a~~b~\r\n", "a~~b~\r\n"}, {"a~~b ~{!!", "a~b \xA1\xA1"}, {"\xB8\x7E\n", "\xB8\x7E\n"}};
+  for (const auto& [in, out] : texts) {
+    ASSERT_TRUE(PutDocumentText(nullptr, ToBytes(in).data(), in.size()));
+    DecodeHz();
+    EXPECT_EQ(TextHeld(), ToBytes(out)) << in;
   }
 }
 
-TEST(LineIndex, LineEndsTabsCtrlZAndTheCodeFollowTheByteRuleAndFailedAllocationsLeaveNoLines) {
-  const int Unchanged = -1;
+TEST(LineIndex, LineEndsTabsCtrlZAndPairsFollowTheByteRuleOfEachCodeAndFailedAllocationsLeaveNoLines) {
   auto a = [](size_t n, const Bytes& tail = {}) { return Join({Bytes(n, 'a'), tail}); };
-  // No empty line follows a full one; a CR filling the last cell takes the LF too; a double-byte character
-  // in the last cell stays whole; tabs run to the next stop, may end the line and restart each line;
-  // Ctrl-Z ends the text for good, for the code too; the second-byte flag survives a LF and a width
-  // break ("@" and "A" after them are second bytes: Big5); Shift JIS wins over Big5, Big5 over GB.
+  const int G = CodeGb, B = CodeBig5, S = CodeShiftJis;
+  // No empty line follows a full one; a CR filling the last cell takes the LF too; a pair in the last
+  // cell stays whole; tabs run to the next stop, may end the line and restart each line; Ctrl-Z ends
+  // the text for good. A lead whose next byte is no trail of its code stands alone: before a LF, a TAB,
+  // 0x41 in Shift JIS is a trail, in Big5 0x80 is not; katakana stand alone in Shift JIS; GB 18030's
+  // four bytes stay whole and start a line of their own where they would reach past the next cell.
   // clang-format off
-  const std::tuple<Bytes, Entries, int> cases[] = {{{}, {}, Unchanged}, {a(160), {0, 80, 160}, CodeGb},
-      {ToBytes("ab\r\ncd"), {0, 4, 6}, CodeGb}, {ToBytes("\n\n"), {0, 1, 2}, CodeGb},
-      {a(80, ToBytes("\r\n")), {0, 80, 82}, CodeGb}, {a(79, ToBytes("\r\nx")), {0, 80, 81, 82}, CodeGb},
-      {a(79, {0xB0, 0xA1, 'b'}), {0, 81, 82}, CodeGb}, {a(78, {0xB0, 0xA1, 0xB0, 0xA1}), {0, 80, 82}, CodeGb},
-      {a(75, ToBytes("\tz")), {0, 76, 77}, CodeGb},
-      {Join({ToBytes("abc\t"), a(72, ToBytes("y"))}), {0, 76, 77}, CodeGb},
-      {a(80, Join({ToBytes("b\t"), a(72, ToBytes("d"))})), {0, 80, 154, 155}, CodeGb},
-      {ToBytes("A\032B"), {0, 1}, CodeGb}, {ToBytes("\032B"), {0}, CodeGb},
-      {{0xB0, 0xA1, 0x1A, 0x82, 0xA0}, {0, 2}, CodeGb}, {{0xB0, '\n', '@'}, {0, 2, 3}, CodeBig5},
-      {a(79, {0xB0, '\t', 0x41}), {0, 81, 82}, CodeBig5}, {{0xB0, 0xA1, 0xC4, 0xE3}, {0, 4}, CodeGb},
-      {{0xB0, 0xA1, 0xA4, 0x40}, {0, 4}, CodeBig5}, {{0xA4, 0x40, 0x82, 0xA0}, {0, 4}, CodeShiftJis},
-      {{0x82, 0xA0, 0xA4, 0x40}, {0, 4}, CodeShiftJis}, {{0xA0, 0xA1}, {0, 2}, CodeShiftJis},
-      {{0xA1, 0xA1}, {0, 2}, CodeGb}};
+  const struct { Bytes text; int code; Entries entries; } cases[] = {
+      {.text = {}, .code = G, .entries = {}}, {.text = a(160), .code = G, .entries = {0, 80, 160}},
+      {.text = ToBytes("ab\r\ncd"), .code = G, .entries = {0, 4, 6}}, {.text = ToBytes("\n\n"), .code = G, .entries = {0, 1, 2}},
+      {.text = a(80, ToBytes("\r\n")), .code = G, .entries = {0, 80, 82}},
+      {.text = a(79, ToBytes("\r\nx")), .code = G, .entries = {0, 80, 81, 82}},
+      {.text = a(79, {0xB0, 0xA1, 'b'}), .code = G, .entries = {0, 81, 82}},
+      {.text = a(78, {0xB0, 0xA1, 0xB0, 0xA1}), .code = G, .entries = {0, 80, 82}},
+      {.text = a(75, ToBytes("\tz")), .code = G, .entries = {0, 76, 77}},
+      {.text = Join({ToBytes("abc\t"), a(72, ToBytes("y"))}), .code = G, .entries = {0, 76, 77}},
+      {.text = a(80, Join({ToBytes("b\t"), a(72, ToBytes("d"))})), .code = G, .entries = {0, 80, 154, 155}},
+      {.text = ToBytes("A\032B"), .code = G, .entries = {0, 1}}, {.text = ToBytes("\032B"), .code = G, .entries = {0}},
+      {.text = a(79, {0xB0, '\n', 'x'}), .code = G, .entries = {0, 80, 81, 82}},
+      {.text = a(79, {0xB0, '\t', 0x41}), .code = G, .entries = {0, 80, 82}},
+      {.text = a(79, {0x81, 0x40, 'x'}), .code = G, .entries = {0, 81, 82}},
+      {.text = a(79, {0x81, 0x40, 'x'}), .code = B, .entries = {0, 81, 82}},
+      {.text = a(79, {0xA4, 0x80, 'x'}), .code = B, .entries = {0, 80, 82}},
+      {.text = a(79, {0xB1, 0x41, 'x'}), .code = S, .entries = {0, 80, 82}},
+      {.text = a(79, {0x88, 0x9F, 'x'}), .code = S, .entries = {0, 81, 82}},
+      {.text = a(77, {0x81, 0x30, 0x81, 0x30, 'x'}), .code = G, .entries = {0, 81, 82}},
+      {.text = a(78, {0x81, 0x30, 0x81, 0x30, 'x'}), .code = G, .entries = {0, 78, 83}},
+      {.text = a(76, {0x81, 0x30, 0x81, 0x30, 'x'}), .code = G, .entries = {0, 80, 81}},
+      {.text = a(78, {0x81, 0x30, 0x81, 0x30, 'x'}), .code = B, .entries = {0, 80, 83}}};
   // clang-format on
-  for (const auto& [text, entries, code] : cases) {
-    CodeType = Unchanged;
+  for (const auto& [text, code, entries] : cases) {
+    int used = code;
+    Settings.charsPerLine = 80;
+    ASSERT_TRUE(PutDocumentText(nullptr, text.data(), text.size()));
+    EXPECT_TRUE(BuildLineIndex(nullptr, Document.textLength, &used));
+    EXPECT_EQ(IndexHeld(), entries) << std::string(text.begin(), text.end()) << " in " << code;
     EXPECT_TRUE(IndexesAsTheByteRule(text, 80)) << std::string(text.begin(), text.end());
-    EXPECT_EQ(std::make_pair(IndexHeld(), CodeType), std::make_pair(entries, code))
-        << std::string(text.begin(), text.end());
   }
   // The storage grows geometrically: a fixed step would copy the index again
   // and again, and opening a file of many lines would take minutes.
   Bytes text(1000000, '\n');
+  int code = CodeGb;
   ASSERT_TRUE(PutDocumentText(nullptr, text.data(), text.size()));
   FailAllocationsAfter(40);
-  EXPECT_TRUE(BuildLineIndex(nullptr, Document.textLength));
+  EXPECT_TRUE(BuildLineIndex(nullptr, Document.textLength, &code));
   FailAllocationsAfter(-1);
-  EXPECT_EQ(IndexHeld(), IndexByteByByte(text.data(), text.size(), 80).entries);
+  EXPECT_EQ(IndexHeld(), IndexByteByByte(text.data(), text.size(), 80, CodeGb));
   // A length past the text is cut to it, and the view returns to the top.
   ViewState.firstLine = 12;
-  EXPECT_TRUE(BuildLineIndex(nullptr, 3000000));
+  EXPECT_TRUE(BuildLineIndex(nullptr, 3000000, &code));
   EXPECT_EQ(std::make_tuple(Document.textLength, Document.lineCount, ViewState.firstLine),
             std::make_tuple(1000000u, 1000000, 0));
   // Each failed allocation shows message 5 and leaves no lines; the storage grows, keeping entries
   // free past the last, for the unfinished last line and before it.
   for (size_t feeds : {1019, 2038}) {
     text = Join({Bytes(feeds, '\n'), ToBytes("x")});
-    auto build = [&] { return PutDocumentText(nullptr, text.data(), text.size()) && BuildLineIndex(nullptr, 4000); };
+    auto build = [&] {
+      return PutDocumentText(nullptr, text.data(), text.size()) && BuildLineIndex(nullptr, 4000, &code);
+    };
     FailEachAllocation(ClearDocument, build, ExpectMessageFiveAndNoLines);
-    EXPECT_EQ(IndexHeld(), IndexByteByByte(text.data(), text.size(), 80).entries);
+    EXPECT_EQ(IndexHeld(), IndexByteByByte(text.data(), text.size(), 80, CodeGb));
     EXPECT_GE(Document.lineIndexCapacity, Document.lineCount + 1 + LineIndexFreeEntries);
   }
 }
@@ -217,13 +273,14 @@ TEST(LineIndex, TheBlockScanEqualsTheByteRuleOnRandomTextsAndWhereLinesAndBlocks
     for (int width : {16, 17, 63, 64, 65, 80, 81, 127, 512}) ASSERT_TRUE(IndexesAsTheByteRule(text, width)) << width;
   }
   // Each pattern moved along by every offset meets the end of a display line
-  // and the edges of the 64-byte blocks at every cell: a first byte in the
-  // last cell and past it, a TAB across the line end, CR LF split, the second
-  // byte awaited across TAB, CR, LF and a break, Ctrl-Z after a first byte.
+  // and the edges of the 64-byte blocks at every cell: a lead in the last
+  // cell and past it, a TAB across the line end, CR LF split, a lead before
+  // TAB, CR, LF and Ctrl-Z, GB 18030's four bytes, katakana before a lead.
   // clang-format off
   const Bytes patterns[] = {{0xB0, 0xA1}, {0xB0, 0xB0, 0xB0, 'a'}, {0xB0, '\r', '\n', 0xA1}, {0xB0, '\t', 0xA1, '\t'},
       {0xB0, '\n', 0xA1, 'b', '\n'}, {'\r', '\n'}, {'\t', 'x', '\t', '\t'}, {0xB0, 0x1A, 0xA1},
-      {0x81, 0x40, 0xA4, 0x40}, {0xA4, 0x7E, 0xA4, 0xA1}, {'a', 0xB0}};
+      {0x81, 0x40, 0xA4, 0x40}, {0xA4, 0x7E, 0xA4, 0xA1}, {'a', 0xB0}, {0x81, 0x30, 0x81, 0x30},
+      {0xB1, 0x88, 0x9F, 0xE0}, {0xA4, 0x80, 0xA4}};
   // clang-format on
   for (const Bytes& pattern : patterns) {
     for (size_t offset = 0; offset <= 140; ++offset) {
@@ -259,7 +316,8 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
   const std::tuple<Bytes, int, Bytes, int> loads[] = {
       {{0xB0, 0xA1, '\r', '\n', 0x1A, 'z'}, 1, {0xB0, 0xA1, '\r', '\n', 0x1A, 'z'}, CodeGb},
       {ToBytes("~{!!~}"), 1, {0xA1, 0xA1}, CodeGb}, {ToBytes("~{!!~}"), 0, ToBytes("~{!!~}"), CodeGb},
-      {ToBytes("~{!!\r\n"), 1, {0xA1, 0xA1, 0x8D, 0x8A}, CodeShiftJis}};
+      {ToBytes("~{!!\r\n"), 1, {0xA1, 0xA1, '\r', '\n'}, CodeGb}, {{0xA4, 0x40, 0xA4, 0xA1}, 1, {0xA4, 0x40, 0xA4, 0xA1}, CodeBig5},
+      {{0x82, 0xA0, 0x82, 0xA2}, 1, {0x82, 0xA0, 0x82, 0xA2}, CodeShiftJis}};
   const std::pair<std::string, Messages> failures[] = {{file, {}}, {missing, {{cannotOpen + missing, StyleStop}}},
       {dir, {{cannotOpen + dir, StyleStop}}}, {shortFile, {{"Can not read file : " + shortFile, StylePlain}}},
       {large[0], {{memory, StylePlain}}}, {large[1], {{memory, StylePlain}}}, {large[2], {{memory, StylePlain}}}};
@@ -317,8 +375,10 @@ TEST(Glyphs, TheFontOfTheCodeComesFromBesideTheProgramEachCharacterFindsItsGlyph
   const std::string a17(17, 'a');
   // View width and cells; then the bytes of a row. Line spacing; then the line height and the rows above
   // the glyphs. Code, view width (0: 16 + 2 cells), bytes, count, bytes readable; then the cells and wide
-  // glyph drawn. A first byte eats a LF; one at the end pairs with the byte after, or 0; the count is
-  // always readable; nothing goes past the bitmap.
+  // glyph drawn, and the bytes marked. Bytes pair by the code's rule: a lead without its trail, a byte
+  // that is no character and GB 18030's four bytes are marks, a pair outside the font's layout (and no
+  // extension) the mark of its two bytes; a lead at the end pairs with the byte after when readable;
+  // the count is always readable; nothing goes past the bitmap.
   // clang-format off
   const std::tuple<Lookup, int, int, int64_t> complete[] = {{Gb, 0xA1, 0xA1, Wide(0)}, {Gb, 0xB0, 0xA1, Wide(1410)},
       {Gb, 0xF7, 0xFE, Wide(8177)}, {Gb, 0xB0, 0xFF, Wide(1504)}, {Gb, 0xF7, 0xFF, Blank}, {Gb, 0xF8, 0xA1, Blank},
@@ -340,21 +400,29 @@ TEST(Glyphs, TheFontOfTheCodeComesFromBesideTheProgramEachCharacterFindsItsGlyph
   const std::tuple<int, int, int> widths[] = {{640, 80, 82}, {645, 80, 82}, {640, 100, 102}, {640, 81, 84},
       {1000, 16, 128}, {0, 16, 18}, {-50, 16, 18}, {-100, -100, 2}};
   const std::tuple<int, int, int> spacings[] = {{3, 19, 1}, {0, 16, 0}, {40, 32, 8}, {8, 24, 4}};
-  const std::tuple<int, int, Bytes, int, size_t, std::string, int> cases[] = {
-      {G, 640, ToBytes("ab\tc"), All, 4, "ab      c", 0}, {G, 640, ToBytes("\r\nx"), All, 3, "  x", 0},
-      {G, 640, {0xB0, 0xA1, 'z'}, All, 3, "<>z", 1410}, {G, 640, {0xB0, '\n', 'z'}, All, 3, "  z", 0},
-      {G, 640, {0x95, 0xB0, 0xA1}, All, 3, "\x95<>", 1410},
-      {G, 640, {0xA0, 0xFF, 0xFE, 0xA1, 0xA1, 0xA1}, All, 6, "\xA0\xFF  <>", 0},
-      {S, 640, {0xB1, 0xE0, 0x40}, All, 3, "\xB1<>", 5859}, {S, 640, {0xFC, 0x40, 0x81, 0x40}, All, 4, "  <>", 0},
-      {S, 640, {0x80, 0xA0, 0xDF, 0xFD, 0x9F, 0x40}, All, 6, "\x80\xA0\xDF\xFD<>", 5670},
+  const struct {
+    int code, clientWidth;
+    Bytes bytes;
+    int count;
+    size_t readable;
+    std::string cells;
+    int glyph = 0;
+    std::string marks = "";
+  } cases[] = {
+      {G, 640, ToBytes("ab\tc"), All, 4, "ab      c"}, {G, 640, ToBytes("\r\nx"), All, 3, "  x"},
+      {G, 640, {0xB0, 0xA1, 'z'}, All, 3, "<>z", 1410}, {G, 640, {0xB0, '\n', 'z'}, All, 3, "? z", 0, "\xB0"},
+      {G, 640, {0x95, 0xB0, 0xA1}, All, 3, "[]?", 0, "\x95\xB0\xA1"},
+      {G, 640, {0xA0, 0xFF, 0xFE, 0xA1, 0xA1, 0xA1}, All, 6, "??[]<>", 0, "\xA0\xFF\xFE\xA1"},
+      {G, 640, {0x81, 0x30, 0x81, 0x30, 'z'}, All, 5, "????z", 0, "\x81\x30\x81\x30"},
+      {S, 640, {0xB1, 0xE0, 0x40}, All, 3, "\xB1<>", 5859}, {S, 640, {0xFC, 0x40, 0x81, 0x40}, All, 4, "[]<>", 0, "\xFC\x40"},
+      {S, 640, {0x80, 0xA0, 0xDF, 0xFD, 0x9F, 0x40}, All, 6, "??\xDF?<>", 5670, "\x80\xA0\xFD"},
       {B, 640, {0xA4, 0x40}, All, 2, "<>", 471},
-      {B, 640, {0xA0, 0xFF, 0xFE, 0x40, 0xA1, 0x40}, All, 6, "\xA0\xFF  <>", 0},
-      {G, 640, {'a', 0xB0, 0xA1}, 2, 3, "a<>", 1410}, {G, 640, {'a', 0xB0, 0xA1}, 2, 2, "a  ", 0},
-      {G, 640, ToBytes("ab"), 2, 0, "ab", 0}, {G, 640, ToBytes("ab"), 0, 2, "", 0},
-      {G, 640, ToBytes("ab"), -4, 2, "", 0},
+      {B, 640, {0xA0, 0xFF, 0xFE, 0x40, 0xA1, 0x40}, All, 6, "??[]<>", 0, "\xA0\xFF\xFE\x40"},
+      {G, 640, {'a', 0xB0, 0xA1}, 2, 3, "a<>", 1410}, {G, 640, {'a', 0xB0, 0xA1}, 2, 2, "a?", 0, "\xB0"},
+      {G, 640, ToBytes("ab"), 2, 0, "ab"}, {G, 640, ToBytes("ab"), 0, 2, ""}, {G, 640, ToBytes("ab"), -4, 2, ""},
       {G, 0, Join({Bytes(17, 'a'), {0xB0, 0xA1, 'b'}}), All, 20, a17 + "<", 1410},
-      {G, 0, Join({Bytes(17, 'a'), ToBytes("\tz")}), All, 19, a17 + " ", 0},
-      {G, 0, Bytes(500, 'a'), All, 500, std::string(18, 'a'), 0}};
+      {G, 0, Join({Bytes(17, 'a'), ToBytes("\tz")}), All, 19, a17 + " "},
+      {G, 0, Bytes(500, 'a'), All, 500, std::string(18, 'a')}};
   // clang-format on
   for (const auto& [lookup, first, second, offset] : complete) {
     UseFont(lookup == Big5 ? Big5Font : lookup == Sjis ? SjisFont : GbFont);
@@ -402,14 +470,14 @@ TEST(Glyphs, TheFontOfTheCodeComesFromBesideTheProgramEachCharacterFindsItsGlyph
     EXPECT_EQ(std::make_pair(LineBitmap.lineHeight, GlyphTop()), std::make_pair(lineHeight, glyphTop)) << spacing;
   }
   UseFont(Big5Font);
-  for (const auto& [code, clientWidth, bytes, count, readable, cells, glyph] : cases) {
+  for (const auto& [code, clientWidth, bytes, count, readable, cells, glyph, marks] : cases) {
     CodeType = code;
     Settings.charsPerLine = clientWidth == 0 ? 16 : 80;
     ASSERT_TRUE(AllocateLineBitmap(nullptr, clientWidth));
     Bytes ink(LineBitmap.bytesPerRow, 0xB0);
     RenderLine(ink.data(), static_cast<int>(ink.size()), ink.size());
     RenderLine(bytes.data(), count == All ? static_cast<int>(bytes.size()) : count, readable);
-    EXPECT_EQ(BitmapHeld(), Drawn(cells, glyph)) << std::string(bytes.begin(), bytes.end()) << " " << count;
+    EXPECT_EQ(BitmapHeld(), Drawn(cells, glyph, marks)) << std::string(bytes.begin(), bytes.end()) << " " << count;
   }
   // Without a font every glyph is blank; glyphs outside the bitmap are not drawn.
   UseFont(0);

@@ -1,6 +1,5 @@
-// HZ decoding, line breaking and code detection taken one byte at a time,
-// as plainly as the rules can be said: what the fast forms must equal on
-// every text.
+// HZ decoding and line breaking taken one byte at a time, as plainly as the
+// rules can be said: what the fast forms must equal on every text.
 #pragma once
 
 #include <cstddef>
@@ -9,61 +8,88 @@
 
 #include "document/document.h"
 
-struct ReferenceIndex {
-  std::vector<uint32_t> entries;  // 0, then the end of every display line
-  int code = CodeGb;
-};
+// How many bytes the character at text[p] takes in `code`: a lead and its
+// trail, GB 18030's four bytes, or one byte (a single byte, or a byte that is
+// no character).
+inline size_t CharacterLengthByRule(int code, const uint8_t* text, size_t p, size_t n) {
+  auto in = [](int b, int low, int high) { return b >= low && b <= high; };
+  const int b = text[p], next = p + 1 < n ? text[p + 1] : -1;
+  if (b < 0x80) return 1;
+  if (code == CodeShiftJis) {
+    const bool lead = in(b, 0x81, 0x9F) || in(b, 0xE0, 0xFC);
+    return lead && in(next, 0x40, 0xFC) && next != 0x7F ? 2 : 1;
+  }
+  if (b == 0x80 || b == 0xFF) return 1;
+  if (code == CodeBig5) return in(next, 0x40, 0x7E) || in(next, 0xA1, 0xFE) ? 2 : 1;
+  if (in(next, 0x40, 0xFE) && next != 0x7F) return 2;
+  const bool four = in(next, 0x30, 0x39) && p + 3 < n && in(text[p + 2], 0x81, 0xFE) && in(text[p + 3], 0x30, 0x39);
+  return four ? 4 : 1;
+}
 
-inline ReferenceIndex IndexByteByByte(const uint8_t* text, size_t n, int width) {
-  ReferenceIndex index;
-  if (n > 0) index.entries.push_back(0);
+// Display line starts: 0, then the end of every display line.
+inline std::vector<uint32_t> IndexByteByByte(const uint8_t* text, size_t n, int width, int code) {
+  std::vector<uint32_t> entries;
+  if (n > 0) entries.push_back(0);
   int col = 0;
-  bool second = false;  // the next byte other than TAB, LF, CR and Ctrl-Z is a second byte
   size_t p = 0;
-  for (; p < n && text[p] != 0x1A; ++p) {  // Ctrl-Z ends the text
+  while (p < n && text[p] != 0x1A) {  // Ctrl-Z ends the text
     const uint8_t b = text[p];
     if (b == 0x09) {
       col = col - col % 8 + 8;
+      ++p;
     } else if (b == 0x0A) {
       col = width;
-    } else if (b != 0x0D && !second && b >= 0x80) {
-      // A first byte: its character stays whole, so no break follows it.
-      if (b <= 0xA0) index.code = CodeShiftJis;
-      ++col;
-      second = true;
-      continue;
+      ++p;
     } else {
-      if (b != 0x0D && second && b >= 0x40 && b <= 0xA0 && index.code != CodeShiftJis) index.code = CodeBig5;
-      if (b != 0x0D) second = false;
-      ++col;
+      // A character stays whole: a pair may take the cell after the last,
+      // GB 18030's four bytes start a new line rather than reach further.
+      const size_t length = CharacterLengthByRule(code, text, p, n);
+      if (length == 4 && col > 0 && col + 4 > width + 1) {
+        entries.push_back(static_cast<uint32_t>(p));
+        col = 0;
+      }
+      col += static_cast<int>(length);
+      p += length;
     }
     if (col >= width) {
-      index.entries.push_back(static_cast<uint32_t>(p + 1));
+      entries.push_back(static_cast<uint32_t>(p));
       col = 0;
     }
   }
-  if (col > 0) index.entries.push_back(static_cast<uint32_t>(p));
-  return index;
+  if (col > 0) entries.push_back(static_cast<uint32_t>(p));
+  return entries;
 }
 
 // Decodes in[0..n) into out (room for n bytes); returns the count written.
 inline size_t DecodeHzByteByByte(const uint8_t* in, size_t n, uint8_t* out) {
   size_t written = 0;
-  uint8_t high = 0;  // 0x80 while in GB mode
-  for (size_t i = 0; i < n; ++i) {
-    const int next = i + 1 < n ? in[i + 1] : -1;
-    if (in[i] == '~' && (next == '\n' || next == '\r')) {
-      high = 0;  // the tilde vanishes, the line end stays
-    } else if (in[i] == '~' && (next == '{' || next == '}')) {
-      high = next == '{' ? 0x80 : 0;
-      ++i;
-    } else if (in[i] == '~' && next == '~') {
-      out[written++] = static_cast<uint8_t>('~' | high);
-      ++i;
+  bool gbMode = false;
+  for (size_t i = 0; i < n;) {
+    const int c = in[i], next = i + 1 < n ? in[i + 1] : -1;
+    if (c == '~' && (next == '\n' || next == '\r')) {
+      gbMode = false;  // the tilde vanishes, the line end stays
+      i += 1;
+    } else if (c == '~' && (next == '{' || next == '}')) {
+      gbMode = next == '{';
+      i += 2;
+    } else if (c == '~' && next == '~') {
+      out[written++] = '~';
+      i += 2;
+    } else if (!gbMode || c == '\n' || c == '\r') {
+      out[written++] = static_cast<uint8_t>(c);  // in GB mode a line end, after which pairs start afresh
+      i += 1;
     } else {
-      out[written++] = static_cast<uint8_t>(in[i] | high);
-      // In GB mode the byte after a first byte is its second, whatever it is.
-      if (high != 0 && i + 1 < n) out[written++] = static_cast<uint8_t>(in[++i] | 0x80);
+      // A first byte; it stands alone before a line end, an escape or the end.
+      const int after = i + 2 < n ? in[i + 2] : -1;
+      const bool escapeNext = next == '~' && (after == '{' || after == '}' || after == '\n' || after == '\r');
+      if (next == -1 || next == '\n' || next == '\r' || escapeNext) {
+        out[written++] = 0xFF;
+        i += 1;
+      } else {
+        out[written++] = static_cast<uint8_t>(c | 0x80);
+        out[written++] = static_cast<uint8_t>(next | 0x80);
+        i += 2;
+      }
     }
   }
   return written;

@@ -105,7 +105,8 @@ std::string Lines(int lines) {
 
 void Open(const std::string& text) {
   ASSERT_TRUE(PutDocumentText(nullptr, reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-  ASSERT_TRUE(BuildLineIndex(nullptr, static_cast<uint32_t>(text.size())));
+  int code = CodeGb;
+  ASSERT_TRUE(BuildLineIndex(nullptr, static_cast<uint32_t>(text.size()), &code));
 }
 
 // What a key does: the effect of a vertical step, 1 or 0 for whether a

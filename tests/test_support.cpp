@@ -16,6 +16,7 @@
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
+#include "document/unicode_tables.h"
 #include "shell/memory.h"
 #include "shell/selection.h"
 #include "shell/settings_values.h"
@@ -144,6 +145,8 @@ void ResetSharedState() {
   ClearSelection();
   GlyphFont.bytes.reset();
   GlyphFont.size = 0;
+  GlyphFont.extension.reset();
+  ForgetUnicodeTables();
   LineBitmap.bits.reset();
   LineBitmap.bytesPerRow = 0;
   LineBitmap.lineHeight = 0;

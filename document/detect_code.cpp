@@ -1,0 +1,102 @@
+#include "document/detect_code.h"
+
+#include <initializer_list>
+
+#include "document/code_rules.h"
+#include "document/unicode_tables.h"
+
+namespace {
+// A character's weight: how typical of real text it is in the code it is
+// read in. A byte sequence the code cannot hold outweighs many characters,
+// so that a few stray bytes do not rule a code out when the others are worse.
+constexpr long Typical = 2;
+constexpr long Usual = 0;
+constexpr long Rare = -1;
+constexpr long Impossible = -50;
+
+struct CodeRange {
+  uint16_t first;
+  uint16_t last;
+};
+
+bool InRanges(uint16_t pair, const CodeRange* ranges, size_t count) {
+  for (size_t k = 0; k < count; ++k) {
+    if (pair >= ranges[k].first && pair <= ranges[k].last) return true;
+  }
+  return false;
+}
+
+// GB 2312: its first level of hanzi (the most used, rows 0xB0 to 0xD7), its
+// punctuation and full-width letters; the rest of GB 2312 is usual, what
+// GBK adds is rare.
+long GbWeight(uint8_t lead, uint8_t trail) {
+  if (trail < 0xA1 || lead < 0xA1 || lead > 0xF7) return Rare;
+  if ((lead >= 0xB0 && lead <= 0xD7) || lead == 0xA1 || lead == 0xA3) return Typical;
+  return Usual;
+}
+
+// Big5: its symbols and its frequently used hanzi; then the less frequent
+// ones; the Hong Kong additions are rare.
+long Big5Weight(uint8_t lead, uint8_t trail) {
+  static constexpr CodeRange TypicalRanges[] = {{0xA140, 0xA3BF}, {0xA440, 0xC67E}};
+  const uint16_t pair = static_cast<uint16_t>(lead << 8 | trail);
+  if (InRanges(pair, TypicalRanges, 2)) return Typical;
+  if (pair >= 0xC940 && pair <= 0xF9FE) return Usual;
+  return Rare;
+}
+
+// Shift JIS: symbols, full-width letters, kana, Greek, Cyrillic, box
+// drawing and the first level of kanji; then the second level and NEC's
+// row 13; the other extensions are rare.
+long SjisWeight(uint8_t lead, uint8_t trail) {
+  static constexpr CodeRange TypicalRanges[] = {{0x8140, 0x84BE}, {0x889F, 0x9872}};
+  static constexpr CodeRange UsualRanges[] = {{0x8740, 0x879C}, {0x989F, 0xEAA4}};
+  const uint16_t pair = static_cast<uint16_t>(lead << 8 | trail);
+  if (InRanges(pair, TypicalRanges, 2)) return Typical;
+  if (InRanges(pair, UsualRanges, 2)) return Usual;
+  return Rare;
+}
+
+long PairWeight(int code, const uint32_t* chart, uint8_t lead, uint8_t trail) {
+  if (chart != nullptr && chart[256 + GridIndex(lead, trail)] == 0) return Impossible;
+  if (code == CodeBig5) return Big5Weight(lead, trail);
+  if (code == CodeShiftJis) return SjisWeight(lead, trail);
+  return GbWeight(lead, trail);
+}
+}  // namespace
+
+long ScoreCode(int code, const uint8_t* bytes, size_t n) {
+  const size_t limit = n < DetectionWindow ? n : DetectionWindow;
+  const uint32_t* chart = CodeDecodeTable(code);
+  long score = 0;
+  size_t p = 0;
+  while (p < limit) {
+    const uint8_t b = bytes[p];
+    if (b == 0x1A) break;
+    if (b < 0x80) {
+      ++p;
+      continue;
+    }
+    // A character cut by the window's end is not judged.
+    const CharacterStep step = StepCharacter(code, bytes, p, n);
+    if (p + step.length > limit && limit < n) break;
+    if (step.kind == CharacterPair)
+      score += PairWeight(code, chart, b, bytes[p + 1]);
+    else if (step.kind == CharacterInvalid)
+      score += Impossible;
+    else
+      score += Rare;  // single-byte katakana, and GB 18030's four bytes
+    p += step.length;
+  }
+  return score;
+}
+
+int DetectCode(const uint8_t* bytes, size_t n) {
+  int best = CodeGb;
+  long bestScore = ScoreCode(CodeGb, bytes, n);
+  for (int code : {CodeBig5, CodeShiftJis}) {
+    const long score = ScoreCode(code, bytes, n);
+    if (score > bestScore) best = code, bestScore = score;
+  }
+  return best;
+}
