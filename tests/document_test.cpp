@@ -500,3 +500,48 @@ TEST(Glyphs, TheFontOfTheCodeComesFromBesideTheProgramEachCharacterFindsItsGlyph
                      });
   EXPECT_EQ(BitmapHeld(), Drawn(""));
 }
+
+TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
+  // Sentences as each code writes them, some with what only the extended codes hold; a text without
+  // a byte of 0x80 or above, or whose first such byte follows a Ctrl-Z, is GB; detection starts at the
+  // first such byte however far in, and judges what follows it.
+  const std::string gb2312 = "\xD5\xE2\xCA\xC7\xD2\xBB\xB8\xF6\xBC\xF2\xB5\xA5\xB5\xC4\xB2\xE2\xCA\xD4\xA3\xAC"
+                             "\xD3\xC3\xC0\xB4\xBC\xEC\xB2\xE9\xB1\xE0\xC2\xEB\xA1\xA3",
+                    gbkTraditional = "\xDF\x40\x82\x80\xDC\x9B\xF3\x77\xBA\xDC\xBA\xC3\xD3\xC3\xA3\xAC\xD6\x78\xD6\x78"
+                                     "\xC4\xE3\x82\x83\xA1\xA3",
+                    gbkNames = "\xC7\xAC\xC2\xA1\xBB\xCA\xB5\xDB\xB5\xC4\xD4\x8A\xD4\x7E\xA1\xA4\xDF\x78\xBC\xAF",
+                    big5 = "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xC2\xB2\xB3\xE6\xAA\xBA\xB4\xFA\xB8\xD5\xA1\x41\xA5\xCE"
+                           "\xA8\xD3\xC0\xCB\xAC\x64\xBD\x73\xBD\x58\xA1\x43",
+                    hongKong = "\xA7\xDA\x92\x5D\x9D\xF6\xAD\xBB\xB4\xE4\xAD\xB9\x9D\xCF\xA1\x41\x9D\xF8\x9D\xCF\xA6\x6E"
+                               "\xA6\x6E\xAD\xB9\xA1\x43",
+                    shiftJis = "\x82\xB1\x82\xEA\x82\xCD\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83"
+                               "\x67\x82\xC5\x82\xB7\x81\x42",
+                    windowsJapanese = "\xEE\xE0\x8B\xB4\x82\xB3\x82\xF1\x82\xC6\xED\x95\x8E\x52\x82\xB3\x82\xF1\x81\x41"
+                                      "\x87\x40\x94\xD4",
+                    halfWidth = "\xB6\xC0\xB6\xC5\x82\xC6\x83\x4A\x83\x5E\x83\x4A\x83\x69";
+  const struct {
+    std::string text;
+    int code;
+  } cases[] = {{.text = "", .code = CodeGb},
+               {.text = "plain text\r\n", .code = CodeGb},
+               {.text = gb2312, .code = CodeGb},
+               {.text = gbkTraditional, .code = CodeGb},
+               {.text = "by " + gbkNames + "\n", .code = CodeGb},
+               {.text = big5, .code = CodeBig5},
+               {.text = hongKong, .code = CodeBig5},
+               {.text = shiftJis, .code = CodeShiftJis},
+               {.text = windowsJapanese, .code = CodeShiftJis},
+               {.text = halfWidth, .code = CodeShiftJis},
+               {.text = "end\x1A" + big5, .code = CodeGb},
+               {.text = std::string(100000, 'a') + big5, .code = CodeBig5},
+               {.text = gb2312 + std::string(70000, 'a') + big5, .code = CodeGb}};
+  for (const auto& [text, code] : cases) {
+    const Bytes bytes = ToBytes(text);
+    int detected = CodeDetect;
+    ASSERT_TRUE(PutDocumentText(nullptr, bytes.data(), bytes.size()));
+    EXPECT_TRUE(BuildLineIndex(nullptr, Document.textLength, &detected));
+    EXPECT_EQ(detected, code) << text.substr(0, 40);
+    // The index was made in the code it detected.
+    EXPECT_EQ(IndexHeld(), IndexByteByByte(bytes.data(), bytes.size(), Settings.charsPerLine, code));
+  }
+}
