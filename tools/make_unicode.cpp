@@ -14,6 +14,8 @@ void PutUint32(uint8_t* at, uint32_t value) {
 
 // Where iconv writes `c`, when that is a byte or a pair of the chart that
 // stands for `c`: a mapping one way only (CP932's yen sign to 0x5C) is none.
+// Else where the chart holds it: the characters of plain Big5 that
+// BIG5-HKSCS lacks (￣ at 0xA1C3) come back where they were read.
 bool Encode(Charset& charset, const CodeChart& chart, char32_t c, uint8_t cell[2]) {
   uint8_t bytes[4];
   size_t count = EncodeBytes(charset, c, bytes);
@@ -27,7 +29,7 @@ bool Encode(Charset& charset, const CodeChart& chart, char32_t c, uint8_t cell[2
     cell[1] = bytes[1];
     return true;
   }
-  return false;
+  return EncodeCharacter(chart, c, cell);
 }
 }  // namespace
 
