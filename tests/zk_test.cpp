@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -94,19 +95,25 @@ Bytes UnifontBitmap(char32_t c, bool japanese = false) {
   return bitmap;
 }
 
-// The character that one or two bytes (`code`, the first in its high byte
-// when there are two) are in an iconv character set, or 0.
-char32_t Decode(const char* charset, int code) {
+// The character that `bytes` are in an iconv character set, or 0 when they
+// are none or more than one.
+char32_t DecodeBytes(const char* charset, std::string bytes) {
   iconv_t converter = iconv_open("WCHAR_T", charset);
   if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
-  char in[2] = {static_cast<char>(code >> 8), static_cast<char>(code)};
   wchar_t out[4];
-  char *inAt = code > 0xFF ? in : in + 1, *outAt = reinterpret_cast<char*>(out);
-  size_t inLeft = code > 0xFF ? 2 : 1, outLeft = sizeof out;
+  char *inAt = bytes.data(), *outAt = reinterpret_cast<char*>(out);
+  size_t inLeft = bytes.size(), outLeft = sizeof out;
   bool one = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1) && inLeft == 0 &&
              outLeft == sizeof out - sizeof(wchar_t);
   iconv_close(converter);
   return one ? static_cast<char32_t>(out[0]) : 0;
+}
+
+// The same for one or two bytes (`code`, the first in its high byte when
+// there are two).
+char32_t Decode(const char* charset, int code) {
+  if (code <= 0xFF) return DecodeBytes(charset, std::string(1, static_cast<char>(code)));
+  return DecodeBytes(charset, {static_cast<char>(code >> 8), static_cast<char>(code)});
 }
 
 // The glyph of a character of `code` in its built font, loaded from beside
@@ -458,6 +465,261 @@ TEST(BuiltTables, AreWholeAndMapCharactersByUnicodeAndTheirVariantsAndBack) {
   EXPECT_EQ(hanzi, 6763);
   EXPECT_GT(expressible, 6400);
   EXPECT_GE(returned, 0.995 * expressible);
+}
+
+namespace {
+// The files of the widened codes (GBK, Big5-HKSCS, CP932) and of Unicode,
+// read once.
+const Bytes& BuiltFile(const std::string& name) {
+  static std::map<std::string, Bytes> files;
+  auto [at, added] = files.try_emplace(name);
+  if (added) at->second = ReadFile(DataFile(name));
+  return at->second;
+}
+
+uint32_t LittleEndian(const Bytes& bytes, size_t at, size_t size) {
+  uint32_t value = 0;
+  for (size_t k = size; k-- > 0;) value = value << 8 | (at + k < bytes.size() ? bytes[at + k] : 0u);
+  return value;
+}
+
+// A character's two bytes as a table cell holds them, lead first.
+int PairAt(const Bytes& bytes, size_t at) {
+  return static_cast<int>(LittleEndian(bytes, at, 1) << 8 | LittleEndian(bytes, at + 1, 1));
+}
+
+bool BitAt(const Bytes& bytes, size_t k) { return k / 8 < bytes.size() && ((bytes[k / 8] >> (k % 8)) & 1) != 0; }
+
+// Every lead byte 0x81 to 0xFE with every trail byte 0x40 to 0xFE.
+size_t GridIndex(int code) { return 191 * static_cast<size_t>((code >> 8) - 0x81) + ((code & 0xFF) - 0x40); }
+const std::vector<int> Grid = Codes({{0x81, 0xFE}}, {{0x40, 0xFE}});
+
+enum Widened { WideGb, WideBig5, WideSjis };
+const char* const WidenedCharsets[3] = {"GBK", "BIG5-HKSCS", "CP932"};
+
+// What a decode table gives for one byte or a pair.
+char32_t Decoded(int code, int bytes) {
+  const char* const names[3] = {"GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL"};
+  size_t cell = bytes <= 0xFF ? static_cast<size_t>(bytes) : 256 + GridIndex(bytes);
+  return LittleEndian(BuiltFile(names[code]), 4 * cell, 4);
+}
+
+// What an encode table gives for a code point: 0 none, a byte, or a pair.
+int Encoded(int code, char32_t c, bool* substitute = nullptr) {
+  const char* const names[3] = {"UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL"};
+  const Bytes& table = BuiltFile(names[code]);
+  size_t cell = c < 0x10000 ? c : 0x10000 + (c - 0x20000);
+  if (substitute != nullptr) *substitute = BitAt(table, 8 * 2 * 0x20000 + cell);
+  return PairAt(table, 2 * cell);
+}
+
+// The cell of an extension table for a source position.
+int ExtensionCell(TableId table, int code) {
+  const char* const names[4] = {"GBBIG5X.TBL", "BIG5GBX.TBL", "GBSJISX.TBL", "SJISGBX.TBL"};
+  return PairAt(BuiltFile(names[table]), 2 * GridIndex(code));
+}
+
+// `count` bytes of a file from `at`; zeros past its end.
+Bytes Slice(const Bytes& bytes, size_t at, size_t count) {
+  Bytes slice(count, 0);
+  for (size_t k = 0; k < count && at + k < bytes.size(); ++k) slice[k] = bytes[at + k];
+  return slice;
+}
+
+Bytes UnicodeSlot(char32_t c) { return Slice(BuiltFile("ZKUNI16.FON"), 16384 + 32 * static_cast<size_t>(c), 32); }
+}  // namespace
+
+TEST(WidenedFiles, HaveTheirSizesAndTheBaseFilesKeepTheirs) {
+  const std::pair<const char*, size_t> files[] = {
+      {"ZKJT16.FON", 265792},  {"ZKFT16.FON", 451232},   {"ZKJP16.FON", 270208},  {"GBBIG5.TBL", 17672},
+      {"BIG5GB.TBL", 29516},   {"GBSJIS.TBL", 17672},    {"SJISGB.TBL", 16254},   {"ZKJT16X.FON", 773184},
+      {"ZKFT16X.FON", 773184}, {"ZKJP16X.FON", 773184},  {"GBBIG5X.TBL", 48132},  {"BIG5GBX.TBL", 48132},
+      {"GBSJISX.TBL", 48132},  {"SJISGBX.TBL", 48132},   {"GBUNI.TBL", 97288},    {"BIG5UNI.TBL", 97288},
+      {"SJISUNI.TBL", 97288},  {"UNIGB.TBL", 278528},    {"UNIBIG5.TBL", 278528}, {"UNISJIS.TBL", 278528},
+      {"GB4UNI.TBL", 78840},   {"ZKUNI16.FON", 2113536},
+  };
+  for (const auto& [name, size] : files) EXPECT_EQ(BuiltFile(name).size(), size) << name;
+}
+
+TEST(WidenedFiles, DecodeAsIconvSaysAndTheExtensionFontsDrawWhatTheBaseFontsDoNot) {
+  const struct {
+    Widened code;
+    int bytes;
+    char32_t unicode;
+    bool added;  // drawn by the extension font, as the base font does not
+  } cases[] = {
+      {.code = WideGb, .bytes = 0x8140, .unicode = 0x4E02, .added = true},   // 丂, the first of GBK
+      {.code = WideGb, .bytes = 0xA2A1, .unicode = 0x2170, .added = true},   // ⅰ, in GB 2312's rows, not its chart
+      {.code = WideGb, .bytes = 0xA1A4, .unicode = 0x00B7, .added = false},  // · (GB 2312: ・), the base glyph stays
+      {.code = WideGb, .bytes = 0xB0A1, .unicode = 0x554A, .added = false},  // 啊
+      {.code = WideGb, .bytes = 0x80, .unicode = 0, .added = false},         // € to iconv, no GB character
+      {.code = WideGb, .bytes = 'A', .unicode = 'A', .added = false},
+      {.code = WideBig5, .bytes = 0x8840, .unicode = 0x31C0, .added = true},       // ㇀
+      {.code = WideBig5, .bytes = 0x8745, .unicode = 0x27267, .added = false},     // beyond Unifont's plane
+      {.code = WideBig5, .bytes = 0x8862, .unicode = 0x830400CA, .added = false},  // Ê̄, two code points
+      {.code = WideBig5, .bytes = 0xA240, .unicode = 0xFF3C, .added = false},      // ＼: only plain Big5 has it
+      {.code = WideBig5, .bytes = 0xA440, .unicode = 0x4E00, .added = false},
+      {.code = WideSjis, .bytes = 0xED40, .unicode = 0x7E8A, .added = true},   // 纊, NEC-selected IBM row
+      {.code = WideSjis, .bytes = 0xFA40, .unicode = 0x2170, .added = true},   // ⅰ, IBM row
+      {.code = WideSjis, .bytes = 0xF040, .unicode = 0xE000, .added = false},  // user-defined: no glyph
+      {.code = WideSjis, .bytes = 0x889F, .unicode = 0x4E9C, .added = false},  // 亜
+      {.code = WideSjis, .bytes = 0xB1, .unicode = 0xFF71, .added = false},    // ｱ
+      {.code = WideSjis, .bytes = 0x5C, .unicode = 0x5C, .added = false},
+      {.code = WideSjis, .bytes = 0xA0, .unicode = 0, .added = false},
+  };
+  const char* const fonts[3] = {"ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.bytes);
+    EXPECT_EQ(Decoded(c.code, c.bytes), c.unicode);
+    if (c.bytes <= 0xFF) continue;
+    const Bytes& font = BuiltFile(fonts[c.code]);
+    size_t k = GridIndex(c.bytes);
+    EXPECT_EQ(BitAt(font, k), c.added);
+    EXPECT_EQ(IsBlank(Slice(font, 3072 + 32 * k, 32)), !c.added);
+  }
+  // Every pair as iconv reads it, but for Big5's four pairs of two code
+  // points and the eight that only plain Big5 has.
+  const int differing[3] = {0, 12, 0};
+  for (int code : {WideGb, WideBig5, WideSjis}) {
+    int differs = 0;
+    for (int bytes : Grid) differs += Decoded(code, bytes) != Decode(WidenedCharsets[code], bytes) ? 1 : 0;
+    EXPECT_EQ(differs, differing[code]) << WidenedCharsets[code];
+  }
+}
+
+TEST(WidenedFiles, EncodeTablesTakeIconvsChoiceElseAnotherFormAndMarkIt) {
+  const struct {
+    Widened code;
+    char32_t c;
+    int bytes;
+    bool substitute;
+  } cases[] = {
+      {.code = WideGb, .c = 0x4E02, .bytes = 0x8140, .substitute = false},  // 丂
+      {.code = WideGb, .c = 0x5011, .bytes = 0x8283, .substitute = false},  // 們
+      {.code = WideGb, .c = 'A', .bytes = 'A', .substitute = false},
+      {.code = WideGb, .c = 0, .bytes = 0, .substitute = false},
+      {.code = WideGb, .c = 0x20AC, .bytes = 0, .substitute = false},          // €: no lone 0x80
+      {.code = WideGb, .c = 0x00A5, .bytes = 0xA3A4, .substitute = true},      // ¥ as ￥
+      {.code = WideGb, .c = 0x30FB, .bytes = 0xA1A4, .substitute = true},      // ・ as ·
+      {.code = WideBig5, .c = 0x4EEC, .bytes = 0xADCC, .substitute = true},    // 们 as 們
+      {.code = WideBig5, .c = 0x2550, .bytes = 0xF9F9, .substitute = false},   // ═, twice in the chart
+      {.code = WideBig5, .c = 0x27267, .bytes = 0x8745, .substitute = false},  // the second plane
+      {.code = WideSjis, .c = 0x00A5, .bytes = 0x818F, .substitute = true},    // ¥ as ￥, not the backslash
+      {.code = WideSjis, .c = 0xFF71, .bytes = 0xB1, .substitute = false},     // ｱ
+      {.code = WideSjis, .c = 0x53D1, .bytes = 0x94AD, .substitute = true},    // 发 as 発
+      {.code = WideSjis, .c = 0x7E8A, .bytes = 0xFA5C, .substitute = false},   // 纊, twice in the chart
+  };
+  for (const auto& c : cases) {
+    bool substitute = !c.substitute;
+    EXPECT_EQ(Encoded(c.code, c.c, &substitute), c.bytes) << std::hex << static_cast<unsigned>(c.c);
+    EXPECT_EQ(substitute, c.substitute) << std::hex << static_cast<unsigned>(c.c);
+  }
+  // Every byte and pair comes back, but where the chart holds a character
+  // twice: then the table names the other place, which decodes alike.
+  const int twice[3] = {0, 12, 398};
+  for (int code : {WideGb, WideBig5, WideSjis}) {
+    int others = 0, composed = 0;
+    for (int bytes = 1; bytes <= 0xFF; ++bytes) {
+      char32_t c = Decoded(code, bytes);
+      if (c != 0) {
+        EXPECT_EQ(Encoded(code, c), bytes);
+      }
+    }
+    for (int bytes : Grid) {
+      char32_t c = Decoded(code, bytes);
+      if (c >= 0x80000000) ++composed;
+      if (c == 0 || c >= 0x80000000 || Encoded(code, c) == bytes) continue;
+      ++others;
+      EXPECT_EQ(Decoded(code, Encoded(code, c)), c) << std::hex << bytes;
+    }
+    EXPECT_EQ(others, twice[code]) << WidenedCharsets[code];
+    EXPECT_EQ(composed, code == WideBig5 ? 4 : 0) << WidenedCharsets[code];
+  }
+}
+
+TEST(WidenedFiles, ExtensionTablesConvertTheWidenedCodesAndKeepWhatTheBaseTablesGive) {
+  const struct {
+    TableId table;
+    int source, expected;
+  } cases[] = {
+      {.table = GbToBig5, .source = 0x8283, .expected = 0xADCC},        // 們, GBK only
+      {.table = GbToBig5, .source = 0x8140, .expected = Big5Question},  // 丂 has no form in Big5
+      {.table = GbToBig5, .source = 0x817F, .expected = 0},             // no character: the base table answers
+      {.table = GbToBig5, .source = 0xB9FA, .expected = 0xB0EA},        // 国 to 國
+      {.table = Big5ToGb, .source = 0xA5ED, .expected = 0x81B8},        // 伕: not in GB 2312, in GBK
+      {.table = Big5ToGb, .source = 0x8840, .expected = GbQuestion},    // ㇀
+      {.table = GbToSjis, .source = 0xB5C2, .expected = 0x93BF},        // 德 to 徳 as before, not CP932's 德
+      {.table = SjisToGb, .source = 0x889F, .expected = 0xD1C7},        // 亜 to 亚 as before
+      {.table = SjisToGb, .source = 0xFA40, .expected = 0xA2A1},        // ⅰ
+      {.table = SjisToGb, .source = 0x815B, .expected = 0xA960},        // ー itself, where GB 2312 had only ―
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtensionCell(c.table, c.source), c.expected) << std::hex << c.source;
+  // Where a base table gives a character, its extension gives the same,
+  // but for the long vowel mark above.
+  const std::vector<int> sources[4] = {
+      Codes({{0xA1, 0xFE}}, {{0xA1, 0xFE}}), Codes({{0xA1, 0xFE}}, {{0x40, 0x7E}, {0xA1, 0xFE}}),
+      Codes({{0xA1, 0xFE}}, {{0xA1, 0xFE}}), Codes({{0x81, 0x9F}, {0xE0, 0xEB}}, {{0x40, 0xFC}})};
+  const int questions[4] = {Big5Question, GbQuestion, SjisQuestion, GbQuestion}, others[4] = {0, 1, 0, 1};
+  for (TableId table : {GbToBig5, Big5ToGb, GbToSjis, SjisToGb}) {
+    int given = 0, other = 0;
+    for (int source : sources[table]) {
+      int base = TableCell(table, source);
+      if (base == questions[table]) continue;
+      ++given;
+      other += ExtensionCell(table, source) != base ? 1 : 0;
+    }
+    EXPECT_GT(given, 5000) << table;
+    EXPECT_EQ(other, others[table]) << table;
+  }
+}
+
+TEST(WidenedFiles, TheUnicodeFontDrawsGb2312AsItsFontAndAsciiAsTheSingleBytes) {
+  const Bytes& font = BuiltFile("ZKUNI16.FON");
+  const struct {
+    char32_t c;
+    bool present, wide;
+  } cases[] = {
+      {.c = 0x4E2D, .present = true, .wide = true},  // 中
+      {.c = 'A', .present = true, .wide = false},
+      {.c = 0x03B1, .present = true, .wide = true},    // α: narrow in Unifont, two cells in GB 2312
+      {.c = 0x2500, .present = true, .wide = true},    // ─
+      {.c = 0xFF71, .present = true, .wide = false},   // ｱ
+      {.c = 0x0001, .present = false, .wide = false},  // control characters are the renderer's
+      {.c = 0x007F, .present = false, .wide = false},
+      {.c = 0xE000, .present = false, .wide = false},  // no glyph
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BitAt(font, c.c), c.present) << std::hex << static_cast<unsigned>(c.c);
+    EXPECT_EQ(BitAt(font, 8 * 8192 + c.c), c.wide) << std::hex << static_cast<unsigned>(c.c);
+  }
+  EXPECT_EQ(UnicodeSlot(0x4E2D), UnifontBitmap(0x4E2D));
+  Bytes a = BuiltGlyph(CodeGb, 'A');
+  a.resize(32);
+  EXPECT_EQ(UnicodeSlot('A'), a);
+  int characters = 0, alike = 0;
+  for (int code : Codes({{0xA1, 0xF7}}, {{0xA1, 0xFE}})) {
+    char32_t c = Decode("GB2312", code);
+    if (c == 0) continue;
+    ++characters;
+    alike += UnicodeSlot(c) == BuiltGlyph(CodeGb, code) && BitAt(font, 8 * 8192 + c) ? 1 : 0;
+  }
+  EXPECT_EQ(characters, 7445);
+  EXPECT_EQ(alike, characters);
+}
+
+TEST(WidenedFiles, Gb18030FourByteCodesOfTheFirstPlaneAreIconvs) {
+  const Bytes& table = BuiltFile("GB4UNI.TBL");
+  int none = 0;
+  for (size_t n = 0; n < 39420; ++n) {
+    std::string bytes = {static_cast<char>(0x81 + n / 12600), static_cast<char>(0x30 + n / 1260 % 10),
+                         static_cast<char>(0x81 + n / 10 % 126), static_cast<char>(0x30 + n % 10)};
+    char32_t c = LittleEndian(table, 2 * n, 2);
+    none += c == 0 ? 1 : 0;
+    ASSERT_EQ(c, DecodeBytes("GB18030", bytes)) << n;
+  }
+  EXPECT_EQ(LittleEndian(table, 0, 2), 0x80u);
+  EXPECT_EQ(LittleEndian(table, 2 * 39419, 2), 0xFFFFu);
+  EXPECT_LT(none, 40);
 }
 
 TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {

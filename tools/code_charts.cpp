@@ -2,6 +2,7 @@
 
 namespace {
 const char* const CharsetNames[3] = {"GB2312", "BIG5", "CP932"};
+const char* const ExtendedCharsetNames[3] = {"GBK", "BIG5-HKSCS", "CP932"};
 
 void AppendRange(std::vector<uint8_t>& bytes, int lo, int hi) {
   for (int b = lo; b <= hi; ++b) bytes.push_back(static_cast<uint8_t>(b));
@@ -44,7 +45,17 @@ CodeLayout TableLayout(int code) {
   return layout;
 }
 
+CodeLayout GridLayout() {
+  CodeLayout layout;
+  AppendRange(layout.leads, 0x81, 0xFE);
+  AppendRange(layout.trails, 0x40, 0xFE);
+  return layout;
+}
+
+CodeLayout SourceLayout(const CodeChart& chart) { return chart.extended ? GridLayout() : TableLayout(chart.code); }
+
 bool BuildCodeChart(int code, CodeChart& chart, std::string& error) {
+  chart.code = code;
   Charset charset, extended;
   if (!OpenCharset(CharsetNames[code], charset) || (code == DataBig5 && !OpenCharset("BIG5-HKSCS", extended))) {
     error = std::string("iconv lacks ") + CharsetNames[code];
@@ -82,6 +93,63 @@ bool BuildCodeChart(int code, CodeChart& chart, std::string& error) {
   CloseCharset(extended);
   return true;
 }
+
+bool BuildExtendedChart(int code, const CodeChart& base, CodeChart& chart, std::string& error) {
+  chart.code = code;
+  chart.extended = true;
+  Charset charset;
+  if (!OpenCharset(ExtendedCharsetNames[code], charset)) {
+    error = std::string("iconv lacks ") + ExtendedCharsetNames[code];
+    CloseCharset(charset);
+    return false;
+  }
+  // Single bytes: ASCII, and Shift JIS's half-width katakana; GBK's lone
+  // 0x80 (the euro sign to iconv) is no character of a GB text.
+  for (int b = 0; b < 256; ++b) {
+    uint8_t byte = static_cast<uint8_t>(b);
+    if (b < 0x80 || (code == DataSjis && b >= 0xA1 && b <= 0xDF)) chart.singles[b] = DecodeBytes(charset, &byte, 1);
+  }
+  // A pair is a character when its lead byte alone is none.
+  std::vector<uint16_t> order;
+  CodeLayout grid = GridLayout();
+  for (uint8_t lead : grid.leads) {
+    if (DecodeBytes(charset, &lead, 1) != 0) continue;
+    for (uint8_t trail : grid.trails) {
+      const uint8_t bytes[2] = {lead, trail};
+      char32_t decoded[2] = {};
+      size_t count = DecodeCharacters(charset, bytes, 2, decoded, 2);
+      char32_t c = count == 1 ? decoded[0] : 0;
+      if (count == 2 && decoded[0] < 0x10000 && decoded[1] < 0x10000) c = ComposedMark | decoded[1] << 16 | decoded[0];
+      const uint16_t position = static_cast<uint16_t>(lead * 256 + trail);
+      // BIG5-HKSCS lacks a few characters of plain Big5 (＼ at 0xA240,
+      // the second 十 at 0xA2CC): a widened code keeps what the base reads.
+      if (c == 0 && base.pairs[position] != 0) {
+        c = base.pairs[position];
+        ++chart.borrowed;
+      }
+      chart.pairs[position] = c;
+      if (c != 0 && !IsComposed(c)) order.push_back(position);
+    }
+  }
+  // Where a character lies twice, the tables keep the base chart's choice,
+  // else take iconv's.
+  for (uint16_t first : order) {
+    const char32_t c = chart.pairs[first];
+    if (chart.positions.contains(c)) continue;
+    auto kept = base.positions.find(c);
+    uint8_t bytes[4];
+    uint16_t position = first;
+    if (kept != base.positions.end() && chart.pairs[kept->second] == c)
+      position = kept->second;
+    else if (EncodeBytes(charset, c, bytes) == 2 && CharacterAt(chart, bytes[0], bytes[1]) == c)
+      position = static_cast<uint16_t>(bytes[0] * 256 + bytes[1]);
+    chart.positions.emplace(c, position);
+  }
+  CloseCharset(charset);
+  return true;
+}
+
+const char* ExtendedCharsetName(int code) { return ExtendedCharsetNames[code]; }
 
 char32_t CharacterAt(const CodeChart& chart, uint8_t lead, uint8_t trail) {
   return chart.pairs[static_cast<size_t>(lead * 256 + trail)];

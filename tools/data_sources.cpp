@@ -154,21 +154,42 @@ const std::vector<char32_t>& LookUp(const Dictionary& dictionary, char32_t c) {
 
 bool OpenCharset(const char* name, Charset& charset) {
   charset.toUnicode = iconv_open("UTF-32LE", name);
-  return charset.toUnicode != reinterpret_cast<iconv_t>(-1);
+  charset.fromUnicode = iconv_open(name, "UTF-32LE");
+  return charset.toUnicode != reinterpret_cast<iconv_t>(-1) && charset.fromUnicode != reinterpret_cast<iconv_t>(-1);
 }
 
 void CloseCharset(Charset& charset) {
-  if (charset.toUnicode != reinterpret_cast<iconv_t>(-1)) iconv_close(charset.toUnicode);
-  charset.toUnicode = reinterpret_cast<iconv_t>(-1);
+  for (iconv_t* converter : {&charset.toUnicode, &charset.fromUnicode}) {
+    if (*converter != reinterpret_cast<iconv_t>(-1)) iconv_close(*converter);
+    *converter = reinterpret_cast<iconv_t>(-1);
+  }
 }
 
 char32_t DecodeBytes(Charset& charset, const uint8_t* bytes, size_t count) {
-  char out[16];
-  size_t written = Convert(charset.toUnicode, reinterpret_cast<const char*>(bytes), count, out, sizeof out);
-  if (written != 4) return 0;
-  uint8_t u[4];
-  std::memcpy(u, out, 4);
-  return static_cast<char32_t>(u[0] | u[1] << 8 | u[2] << 16 | u[3] << 24);
+  char32_t c = 0;
+  return DecodeCharacters(charset, bytes, count, &c, 1) == 1 ? c : 0;
+}
+
+size_t DecodeCharacters(Charset& charset, const uint8_t* bytes, size_t count, char32_t* out, size_t capacity) {
+  char text[16];
+  size_t written = Convert(charset.toUnicode, reinterpret_cast<const char*>(bytes), count, text, sizeof text);
+  if (written == 0 || written % 4 != 0 || written / 4 > capacity) return 0;
+  for (size_t k = 0; k < written / 4; ++k) {
+    uint8_t u[4];
+    std::memcpy(u, text + 4 * k, 4);
+    out[k] = static_cast<char32_t>(u[0] | u[1] << 8 | u[2] << 16 | u[3] << 24);
+  }
+  return written / 4;
+}
+
+size_t EncodeBytes(Charset& charset, char32_t c, uint8_t out[4]) {
+  const uint8_t text[4] = {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16),
+                           static_cast<uint8_t>(c >> 24)};
+  char bytes[8];
+  size_t written = Convert(charset.fromUnicode, reinterpret_cast<const char*>(text), 4, bytes, sizeof bytes);
+  if (written > 4) return 0;
+  std::memcpy(out, bytes, written);
+  return written;
 }
 
 std::string Utf8(char32_t c) {

@@ -36,17 +36,26 @@ bool LoadDictionary(const std::string& path, Dictionary& dictionary, std::string
 // The candidates of `c` in `dictionary`, or none.
 const std::vector<char32_t>& LookUp(const Dictionary& dictionary, char32_t c);
 
-// An iconv character set, read into Unicode.
+// An iconv character set, read into Unicode and written from it.
 struct Charset {
   iconv_t toUnicode = reinterpret_cast<iconv_t>(-1);
+  iconv_t fromUnicode = reinterpret_cast<iconv_t>(-1);
 };
 
 bool OpenCharset(const char* name, Charset& charset);
 void CloseCharset(Charset& charset);
 
-// The character that `count` bytes (1 or 2) decode to, or 0 when they are no
+// The character that `count` bytes (1 to 4) decode to, or 0 when they are no
 // single character of the set.
 char32_t DecodeBytes(Charset& charset, const uint8_t* bytes, size_t count);
+
+// The characters that `count` bytes decode to, at most `capacity`: how many,
+// or 0 when the bytes are no character or decode to more.
+size_t DecodeCharacters(Charset& charset, const uint8_t* bytes, size_t count, char32_t* out, size_t capacity);
+
+// The bytes (at most 4) that iconv writes for `c`: how many, 0 when the set
+// lacks it.
+size_t EncodeBytes(Charset& charset, char32_t c, uint8_t out[4]);
 
 // UTF-8 of one character, for the report.
 std::string Utf8(char32_t c);

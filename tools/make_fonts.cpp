@@ -93,6 +93,25 @@ bool PutWideGlyph(const UnifontGlyphs& glyphs, char32_t c, uint8_t* glyph, FontC
     ++coverage.centred;
   return true;
 }
+
+// Draws a double-byte character of a font at `glyph`: true when it has a
+// glyph (a space counts, blank as it is), else it is listed as missing.
+bool DrawCharacter(const UnifontGlyphs& glyphs, char32_t c, uint16_t position, uint8_t* glyph, FontCoverage& coverage) {
+  ++coverage.decoded;
+  const bool placed = PutWideGlyph(glyphs, c, glyph, coverage);
+  if (IsBlankCharacter(c)) {
+    ++coverage.blankCharacters;
+    return true;
+  }
+  if (placed && !IsBlankGlyph(glyph, 32)) {
+    ++coverage.drawn;
+    return true;
+  }
+  coverage.missing.push_back(position);
+  return false;
+}
+
+void SetBit(uint8_t* bitmap, size_t k) { bitmap[k >> 3] = static_cast<uint8_t>(bitmap[k >> 3] | 1u << (k & 7)); }
 }  // namespace
 
 bool IsBlankCharacter(char32_t c) {
@@ -108,18 +127,76 @@ Bytes BuildFont(int code, const CodeChart& chart, const UnifontGlyphs& glyphs, F
   for (uint8_t lead : layout.leads) {
     for (uint8_t trail : layout.trails) {
       char32_t c = CharacterAt(chart, lead, trail);
-      if (c != 0) {
-        ++coverage.decoded;
-        bool placed = PutWideGlyph(glyphs, c, glyph, coverage);
-        if (IsBlankCharacter(c))
-          ++coverage.blankCharacters;
-        else if (placed && !IsBlankGlyph(glyph, 32))
-          ++coverage.drawn;
-        else
-          coverage.missing.push_back(c);
-      }
+      if (c != 0) DrawCharacter(glyphs, c, static_cast<uint16_t>(lead * 256 + trail), glyph, coverage);
       glyph += 32;
     }
   }
   return font;
+}
+
+Bytes BuildExtensionFont(const CodeChart& base, const CodeChart& extended, const UnifontGlyphs& glyphs,
+                         FontCoverage& coverage) {
+  std::vector<bool> drawnByBase(0x10000);
+  CodeLayout layout = FontLayout(base.code);
+  for (uint8_t lead : layout.leads) {
+    for (uint8_t trail : layout.trails) drawnByBase[lead * 256u + trail] = CharacterAt(base, lead, trail) != 0;
+  }
+  Bytes font(ExtensionPresenceBytes + 32 * GridPositions, 0);
+  coverage.positions = static_cast<int>(GridPositions);
+  CodeLayout grid = GridLayout();
+  size_t k = 0;
+  for (uint8_t lead : grid.leads) {
+    for (uint8_t trail : grid.trails) {
+      const uint16_t position = static_cast<uint16_t>(lead * 256 + trail);
+      const char32_t c = CharacterAt(extended, lead, trail);
+      if (c != 0 && !drawnByBase[position] &&
+          DrawCharacter(glyphs, c, position, font.data() + ExtensionPresenceBytes + 32 * k, coverage))
+        SetBit(font.data(), k);
+      ++k;
+    }
+  }
+  return font;
+}
+
+Bytes BuildUnicodeFont(const CodeChart baseCharts[3], const UnifontGlyphs& glyphs, UnicodeFontCoverage& coverage) {
+  // A double-byte character of a base chart takes two cells in its code's
+  // texts; it takes them, drawn alike, in a Unicode text too.
+  std::vector<bool> doubleByte(UnifontPlaneSize);
+  for (int code = 0; code < 3; ++code) {
+    for (const auto& [c, position] : baseCharts[code].positions) {
+      if (c < UnifontPlaneSize) doubleByte[c] = true;
+    }
+  }
+  Bytes font(UnicodeGlyphsAt + 32 * UnifontPlaneSize, 0);
+  for (char32_t c = 0; c < UnifontPlaneSize; ++c) {
+    const UnifontGlyph& source = glyphs[c];
+    if (c < 0x20 || c == 0x7F || source.width == 0) continue;  // control characters are the renderer's
+    uint8_t* slot = font.data() + UnicodeGlyphsAt + 32 * c;
+    SetBit(font.data(), c);
+    ++coverage.glyphs;
+    if (source.width == 8 && !doubleByte[c]) {
+      std::memcpy(slot, source.rows, 16);
+      continue;
+    }
+    PutWideGlyph(glyphs, c, slot, coverage.widened);
+    SetBit(font.data() + UnicodeWideBitmapAt, c);
+    ++coverage.wide;
+  }
+  return font;
+}
+
+void CompareWithUnicodeFont(const Bytes& baseFont, const CodeChart& base, const Bytes& unicodeFont, int& equal,
+                            int& differing) {
+  CodeLayout layout = FontLayout(base.code);
+  const uint8_t* glyph = baseFont.data() + SingleByteArea;
+  for (uint8_t lead : layout.leads) {
+    for (uint8_t trail : layout.trails) {
+      const char32_t c = CharacterAt(base, lead, trail);
+      if (c != 0 && c < UnifontPlaneSize) {
+        const bool same = std::memcmp(glyph, unicodeFont.data() + UnicodeGlyphsAt + 32 * c, 32) == 0;
+        ++(same ? equal : differing);
+      }
+      glyph += 32;
+    }
+  }
 }

@@ -92,6 +92,19 @@ Candidates SimilarTo(char32_t c) {
   return list;
 }
 
+// The Japanese forms of `c` back to traditional, each followed by the form
+// Taiwan writes.
+Candidates JapaneseToBig5(const Dictionaries& d, char32_t c) {
+  Candidates forms = LookUp(d.jpVariantsRev, c);
+  for (char32_t form : LookUp(d.jpShinjitai, c)) Push(forms, form);
+  Candidates list;
+  for (char32_t form : forms) {
+    Push(list, form);
+    for (char32_t taiwan : LookUp(d.twVariants, form)) Push(list, taiwan);
+  }
+  return list;
+}
+
 Candidates CandidatesOf(int from, int to, const Dictionaries& d, char32_t c) {
   if (from == DataGb) return to == DataBig5 ? GbToBig5(d, c) : GbToSjis(d, c);
   return from == DataBig5 ? Big5ToGb(d, c) : SjisToGb(d, c);
@@ -101,12 +114,11 @@ Candidates CandidatesOf(int from, int to, const Dictionaries& d, char32_t c) {
 // the table maps to each of them.
 std::unordered_map<char32_t, uint16_t> InvertTable(const ConversionTable& reverse, const CodeChart charts[3]) {
   std::unordered_map<char32_t, uint16_t> inverse;
-  CodeLayout layout = TableLayout(reverse.from);
   uint8_t replacement[2];
   ReplacementOf(charts[reverse.to], replacement);
   size_t index = 0;
-  for (uint8_t lead : layout.leads) {
-    for (uint8_t trail : layout.trails) {
+  for (uint8_t lead : reverse.layout.leads) {
+    for (uint8_t trail : reverse.layout.trails) {
       const uint8_t* cell = reverse.cells.data() + 2 * index++;
       if (CharacterAt(charts[reverse.from], lead, trail) == 0) continue;
       if (cell[0] == replacement[0] && cell[1] == replacement[1]) continue;
@@ -118,29 +130,54 @@ std::unordered_map<char32_t, uint16_t> InvertTable(const ConversionTable& revers
 }
 }  // namespace
 
+std::vector<char32_t> FormsFor(int code, const Dictionaries& d, char32_t c) {
+  Candidates list;
+  auto append = [&list](const Candidates& forms) {
+    for (char32_t form : forms) Push(list, form);
+  };
+  if (code == DataGb) {
+    append(Big5ToGb(d, c));
+    append(SjisToGb(d, c));
+  } else if (code == DataBig5) {
+    append(GbToBig5(d, c));
+    append(LookUp(d.twVariants, c));
+    append(JapaneseToBig5(d, c));
+  } else {
+    append(LookUp(d.jpVariants, c));
+    append(GbToSjis(d, c));
+  }
+  append(SimilarTo(c));
+  return list;
+}
+
 void ReplacementOf(const CodeChart& chart, uint8_t out[2]) {
   if (!EncodeCharacter(chart, 0xFF1F, out)) out[0] = out[1] = '?';  // each of the three codes has it
 }
 
 ConversionTable BuildTable(int from, int to, const CodeChart charts[3], const Dictionaries& dictionaries,
-                           const ConversionTable* reverse, TableCoverage& coverage) {
+                           const ConversionTable* reverse, const ConversionTable* base, TableCoverage& coverage) {
   ConversionTable table;
   table.from = from;
   table.to = to;
-  CodeLayout source = TableLayout(from);
+  table.layout = SourceLayout(charts[from]);
   uint8_t replacement[2];
   ReplacementOf(charts[to], replacement);
+  // A base table has no empty cell; an extension table leaves the
+  // positions that are no character empty, for the base table to answer.
+  const uint8_t none[2] = {charts[from].extended ? uint8_t{0} : replacement[0],
+                           charts[from].extended ? uint8_t{0} : replacement[1]};
   std::unordered_map<char32_t, uint16_t> inverse;
   if (reverse != nullptr) inverse = InvertTable(*reverse, charts);
-  coverage.cells = static_cast<int>(source.leads.size() * source.trails.size());
+  coverage.cells = static_cast<int>(table.layout.leads.size() * table.layout.trails.size());
   table.cells.reserve(2 * static_cast<size_t>(coverage.cells));
-  for (uint8_t lead : source.leads) {
-    for (uint8_t trail : source.trails) {
+  table.routes.reserve(static_cast<size_t>(coverage.cells));
+  for (uint8_t lead : table.layout.leads) {
+    for (uint8_t trail : table.layout.trails) {
       char32_t c = CharacterAt(charts[from], lead, trail);
-      uint8_t cell[2] = {replacement[0], replacement[1]};
+      uint8_t cell[2] = {none[0], none[1]};
+      int route = RouteReplaced;
       if (c != 0) {
         ++coverage.decoded;
-        int route = RouteReplaced;
         for (char32_t candidate : CandidatesOf(from, to, dictionaries, c)) {
           if (EncodeCharacter(charts[to], candidate, cell)) {
             route = candidate == c ? RouteDirect : RouteDictionary;
@@ -156,6 +193,17 @@ ConversionTable BuildTable(int from, int to, const CodeChart charts[3], const Di
         for (char32_t similar : SimilarTo(c)) {
           if (route == RouteReplaced && EncodeCharacter(charts[to], similar, cell)) route = RouteSimilar;
         }
+        // What the base table gives stands, so that a text converts alike
+        // through either table; only the character itself beats a look-alike.
+        size_t index = 0;
+        uint8_t kept[2];
+        if (base != nullptr && CellIndex(*base, lead, trail, index) && base->routes[index] != RouteReplaced &&
+            !(route == RouteDirect && base->routes[index] == RouteSimilar) && LookUpCell(*base, lead, trail, kept) &&
+            (kept[0] != cell[0] || kept[1] != cell[1])) {
+          cell[0] = kept[0];
+          cell[1] = kept[1];
+          route = RouteBase;
+        }
         if (route == RouteReplaced) {
           cell[0] = replacement[0];
           cell[1] = replacement[1];
@@ -165,19 +213,25 @@ ConversionTable BuildTable(int from, int to, const CodeChart charts[3], const Di
       }
       table.cells.push_back(cell[0]);
       table.cells.push_back(cell[1]);
+      table.routes.push_back(static_cast<uint8_t>(route));
     }
   }
   return table;
 }
 
-bool LookUpCell(const ConversionTable& table, uint8_t lead, uint8_t trail, uint8_t out[2]) {
-  CodeLayout layout = TableLayout(table.from);
+bool CellIndex(const ConversionTable& table, uint8_t lead, uint8_t trail, size_t& index) {
+  const CodeLayout& layout = table.layout;
   size_t row = 0, column = 0;
   while (row < layout.leads.size() && layout.leads[row] != lead) ++row;
   while (column < layout.trails.size() && layout.trails[column] != trail) ++column;
   if (row == layout.leads.size() || column == layout.trails.size()) return false;
-  size_t index = row * layout.trails.size() + column;
-  if (2 * index + 1 >= table.cells.size()) return false;
+  index = row * layout.trails.size() + column;
+  return 2 * index + 1 < table.cells.size();
+}
+
+bool LookUpCell(const ConversionTable& table, uint8_t lead, uint8_t trail, uint8_t out[2]) {
+  size_t index = 0;
+  if (!CellIndex(table, lead, trail, index)) return false;
   out[0] = table.cells[2 * index];
   out[1] = table.cells[2 * index + 1];
   return true;
