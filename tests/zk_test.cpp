@@ -25,14 +25,16 @@
 namespace {
 std::string DataFile(const std::string& name) { return std::string(ZK_DATA_DIR) + "/" + name; }
 
-// A folder holding a copy of zk with the built fonts and a GBBIG5.TBL
-// (every cell 0xA4 0x40) beside it, and the files the commands read.
+// A folder holding a copy of zk with the built fonts, their extensions and
+// the decode tables, and a GBBIG5.TBL (every cell 0xA4 0x40) with the built
+// extension beside it, and the files the commands read.
 struct ZkTest : ::testing::Test {
   ScratchFolder folder;
   void SetUp() override {
     std::filesystem::copy_file(ZK_PROGRAM, folder.File("zk"));
-    for (const char* font : {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON"})
-      std::filesystem::create_symlink(DataFile(font), folder.File(font));
+    for (const char* built : {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON",
+                              "GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL", "GBBIG5X.TBL"})
+      std::filesystem::create_symlink(DataFile(built), folder.File(built));
     std::string table, tall, wide(1024, 'x'), fe = "\xB0\xFE.\r\n\xB1\xA1\xB2\xFE\xB0\xA1x~\xF7\xFE\r\n";
     for (size_t cell = 0; cell < 94 * 94; ++cell) table += "\xA4@";
     for (int line = 0; line < 50000; ++line) tall += "line\r\n";
