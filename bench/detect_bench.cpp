@@ -216,8 +216,10 @@ void TestSnippets(const Kind& kind, const fs::path& file, unsigned seed, Tally& 
     const bool oldRight = DetectByOldRule(snippet) == kind.right;
     tally.snippetsZkRight += taken == kind.right;
     tally.snippetsOldRight += oldRight;
-    if (taken != kind.right && oldRight && tally.wrongSnippets.size() < WrongShown)
-      tally.wrongSnippets.push_back(Judged(name + " \"" + Escaped(snippet) + "\"", taken, snippet));
+    if (taken != kind.right && tally.wrongSnippets.size() < WrongShown)
+      tally.wrongSnippets.push_back(
+          Judged(name + (oldRight ? " (old rule right)" : " (old rule wrong too)") + " \"" + Escaped(snippet) + "\"",
+                 taken, snippet));
   }
 }
 
@@ -282,7 +284,7 @@ void PrintDetails(const Tally* tallies, bool withUchardet) {
     }
     std::printf("\n");
     PrintWrong("piece", t.wrongPieces);
-    PrintWrong("snippet (old rule right) of", t.wrongSnippets);
+    PrintWrong("snippet of", t.wrongSnippets);
   }
 }
 
