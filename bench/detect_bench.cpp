@@ -10,9 +10,10 @@
 // as DIR/FOLDER/FILE@OFFSET for uchardet, whose "PATH: ENCODING" lines are
 // the ANSWERS of the first.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -334,8 +335,11 @@ int main(int argc, char** argv) {
   }
   if (!options.writePieces.empty()) return 0;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("4 KB pieces (those with no byte of 0x80 or above skipped) and %d snippets a file, right %%:\n",
-              SnippetsPerFile);
+  std::printf(
+      "Right %%: every whole 4 KB piece (HZ decoded; one with no byte of 0x80 or above is skipped) and %d snippets\n"
+      "a file of %zu to %zu characters (cut by the code's pairing rule, HZ from the decoded text) from lines holding\n"
+      "at least %zu characters of high bytes.\n",
+      SnippetsPerFile, ShortestSnippet, LongestSnippet, ShortestSnippet);
   PrintTable(tallies, !options.answers.empty());
   PrintDetails(tallies, !options.answers.empty());
   std::printf("decode tables beside the program: %s; %.1f s\n",
