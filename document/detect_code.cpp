@@ -1,6 +1,8 @@
 #include "document/detect_code.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 #include "document/code_rules.h"
 #include "document/unicode_tables.h"
@@ -26,12 +28,20 @@ bool InRanges(uint16_t pair, const CodeRange* ranges, size_t count) {
   return false;
 }
 
+// The box drawing that text tables and frames use: lines, corners, tees and
+// crosses all light or all heavy (GB 2312's row 9; Big5 has hanzi there).
+bool IsGbPlainBox(uint8_t lead, uint8_t trail) {
+  static constexpr uint8_t Trails[] = {0xA4, 0xA5, 0xA6, 0xA7, 0xB0, 0xB3, 0xB4, 0xB7, 0xB8, 0xBB, 0xBC,
+                                       0xBF, 0xC0, 0xC7, 0xC8, 0xCF, 0xD0, 0xD7, 0xD8, 0xDF, 0xE0, 0xEF};
+  return lead == 0xA9 && std::find(std::begin(Trails), std::end(Trails), trail) != std::end(Trails);
+}
+
 // GB 2312: its first level of hanzi (the most used, rows 0xB0 to 0xD7), its
-// punctuation and full-width letters; the rest of GB 2312 is usual, what
-// GBK adds is rare.
+// punctuation, full-width letters and plain box drawing; the rest of GB 2312
+// is usual, what GBK adds is rare.
 long GbWeight(uint8_t lead, uint8_t trail) {
   if (trail < 0xA1 || lead < 0xA1 || lead > 0xF7) return Rare;
-  if ((lead >= 0xB0 && lead <= 0xD7) || lead == 0xA1 || lead == 0xA3) return Typical;
+  if ((lead >= 0xB0 && lead <= 0xD7) || lead == 0xA1 || lead == 0xA3 || IsGbPlainBox(lead, trail)) return Typical;
   return Usual;
 }
 

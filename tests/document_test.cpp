@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "document/detect_code.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/glyph_marks.h"
@@ -147,6 +148,24 @@ Bytes BitmapHeld() {
   return Bytes(LineBitmap.bits.get(), LineBitmap.bits.get() + LineBitmap.bytesPerRow * LineBitmap.lineHeight);
 }
 }  // namespace
+
+TEST(CodeDetection, AFrameDrawnInGbBoxLinesIsGbWhileBig5HanziOnOtherBoxBytesStayBig5) {
+  // Big5 reads GB 2312's box drawing as common hanzi: a text table must not turn GB text into Big5.
+  const std::pair<std::string, int> rows[] = {
+      // "┌────┐ │名称│ └────┘", light lines.
+      {"\xA9\xB0\xA9\xA4\xA9\xA4\xA9\xA4\xA9\xA4\xA9\xB4\n\xA9\xA6\xC3\xFB\xB3\xC6\xA9\xA6\n"
+       "\xA9\xB8\xA9\xA4\xA9\xA4\xA9\xA4\xA9\xA4\xA9\xBC\n",
+       CodeGb},
+      // "┏━━┓ ┃表┃ ┗━━┛", heavy lines.
+      {"\xA9\xB3\xA9\xA5\xA9\xA5\xA9\xB7\n\xA9\xA7\xB1\xED\xA9\xA7\n\xA9\xBB\xA9\xA5\xA9\xA5\xA9\xBF\n", CodeGb},
+      // Big5 "\"/usr/local\" 或 \"/\"": its hanzi lies where GB has a mixed light and heavy cross.
+      {"\"/usr/local\" \xA9\xCE \"/\"", CodeBig5},
+  };
+  for (const auto& [text, code] : rows) {
+    const Bytes bytes = ToBytes(text);
+    EXPECT_EQ(DetectCode(bytes.data(), bytes.size()), code) << text;
+  }
+}
 
 TEST(HzDecode, EscapesVanishGbModePairsBytesSetsBitSevenAndInPlaceEqualsTheByteRule) {
   // A tilde before a line end vanishes and ends GB mode; "~~" is a tilde in either mode; in GB mode a
