@@ -11,10 +11,13 @@ namespace {
 // A character's weight: how typical of real text it is in the code it is
 // read in. A byte sequence the code cannot hold outweighs many characters,
 // so that a few stray bytes do not rule a code out when the others are worse.
-constexpr long Typical = 2;
+constexpr long Typical = 4;
 constexpr long Usual = 0;
-constexpr long Rare = -1;
-constexpr long Impossible = -50;
+constexpr long Rare = -2;
+constexpr long Impossible = -100;
+// About four Big5 characters in ten have a trail below 0x7F, which GB 2312
+// never has: a text that never shows one leans away from Big5.
+constexpr long HighTrailInBig5 = -1;
 
 struct CodeRange {
   uint16_t first;
@@ -50,9 +53,10 @@ long GbWeight(uint8_t lead, uint8_t trail) {
 long Big5Weight(uint8_t lead, uint8_t trail) {
   static constexpr CodeRange TypicalRanges[] = {{0xA140, 0xA3BF}, {0xA440, 0xC67E}};
   const uint16_t pair = static_cast<uint16_t>(lead << 8 | trail);
-  if (InRanges(pair, TypicalRanges, 2)) return Typical;
-  if (pair >= 0xC940 && pair <= 0xF9FE) return Usual;
-  return Rare;
+  const long trailWeight = trail >= 0xA1 ? HighTrailInBig5 : 0;
+  if (InRanges(pair, TypicalRanges, 2)) return Typical + trailWeight;
+  if (pair >= 0xC940 && pair <= 0xF9FE) return Usual + trailWeight;
+  return Rare + trailWeight;
 }
 
 // Shift JIS: symbols, full-width letters, kana, Greek, Cyrillic, box
@@ -75,11 +79,11 @@ long PairWeight(int code, const uint32_t* chart, uint8_t lead, uint8_t trail) {
 }
 }  // namespace
 
-long ScoreCode(int code, const uint8_t* bytes, size_t n) {
+namespace {
+long ScoreFrom(int code, const uint8_t* bytes, size_t n, size_t p) {
   const size_t limit = n < DetectionWindow ? n : DetectionWindow;
   const uint32_t* chart = CodeDecodeTable(code);
   long score = 0;
-  size_t p = 0;
   while (p < limit) {
     const uint8_t b = bytes[p];
     if (b == 0x1A) break;
@@ -99,6 +103,17 @@ long ScoreCode(int code, const uint8_t* bytes, size_t n) {
     p += step.length;
   }
   return score;
+}
+}  // namespace
+
+long ScoreCode(int code, const uint8_t* bytes, size_t n) {
+  // Bytes taken from inside a text may start in the middle of a character:
+  // each code may also read them from the second byte, the first counting
+  // as a byte it cannot place; the two readings agree again after the first
+  // single byte.
+  const long fromFirst = ScoreFrom(code, bytes, n, 0);
+  if (n < 2 || bytes[0] < 0x80) return fromFirst;
+  return std::max(fromFirst, Impossible + ScoreFrom(code, bytes, n, 1));
 }
 
 int DetectCode(const uint8_t* bytes, size_t n) {
