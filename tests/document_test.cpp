@@ -16,6 +16,7 @@
 #include "document/hz_decode.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
+#include "document/unicode_tables.h"
 #include "shell/font_path.h"
 #include "shell/memory.h"
 #include "shell/prompts_headless.h"
@@ -524,19 +525,25 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
   // Sentences as each code writes them, some with what only the extended codes hold; a text without
   // a byte of 0x80 or above, or whose first such byte follows a Ctrl-Z, is GB; detection starts at the
   // first such byte however far in, and judges what follows it.
-  const std::string gb2312 = "\xD5\xE2\xCA\xC7\xD2\xBB\xB8\xF6\xBC\xF2\xB5\xA5\xB5\xC4\xB2\xE2\xCA\xD4\xA3\xAC"
-                             "\xD3\xC3\xC0\xB4\xBC\xEC\xB2\xE9\xB1\xE0\xC2\xEB\xA1\xA3",
-                    gbkTraditional = "\xDF\x40\x82\x80\xDC\x9B\xF3\x77\xBA\xDC\xBA\xC3\xD3\xC3\xA3\xAC\xD6\x78\xD6\x78"
-                                     "\xC4\xE3\x82\x83\xA1\xA3",
+  const std::string gb2312 =
+                        "\xD5\xE2\xCA\xC7\xD2\xBB\xB8\xF6\xBC\xF2\xB5\xA5\xB5\xC4\xB2\xE2\xCA\xD4\xA3\xAC"
+                        "\xD3\xC3\xC0\xB4\xBC\xEC\xB2\xE9\xB1\xE0\xC2\xEB\xA1\xA3",
+                    gbkTraditional =
+                        "\xDF\x40\x82\x80\xDC\x9B\xF3\x77\xBA\xDC\xBA\xC3\xD3\xC3\xA3\xAC\xD6\x78\xD6\x78"
+                        "\xC4\xE3\x82\x83\xA1\xA3",
                     gbkNames = "\xC7\xAC\xC2\xA1\xBB\xCA\xB5\xDB\xB5\xC4\xD4\x8A\xD4\x7E\xA1\xA4\xDF\x78\xBC\xAF",
-                    big5 = "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xC2\xB2\xB3\xE6\xAA\xBA\xB4\xFA\xB8\xD5\xA1\x41\xA5\xCE"
-                           "\xA8\xD3\xC0\xCB\xAC\x64\xBD\x73\xBD\x58\xA1\x43",
-                    hongKong = "\xA7\xDA\x92\x5D\x9D\xF6\xAD\xBB\xB4\xE4\xAD\xB9\x9D\xCF\xA1\x41\x9D\xF8\x9D\xCF\xA6\x6E"
-                               "\xA6\x6E\xAD\xB9\xA1\x43",
-                    shiftJis = "\x82\xB1\x82\xEA\x82\xCD\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83"
-                               "\x67\x82\xC5\x82\xB7\x81\x42",
-                    windowsJapanese = "\xEE\xE0\x8B\xB4\x82\xB3\x82\xF1\x82\xC6\xED\x95\x8E\x52\x82\xB3\x82\xF1\x81\x41"
-                                      "\x87\x40\x94\xD4",
+                    big5 =
+                        "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xC2\xB2\xB3\xE6\xAA\xBA\xB4\xFA\xB8\xD5\xA1\x41\xA5\xCE"
+                        "\xA8\xD3\xC0\xCB\xAC\x64\xBD\x73\xBD\x58\xA1\x43",
+                    hongKong =
+                        "\xA7\xDA\x92\x5D\x9D\xF6\xAD\xBB\xB4\xE4\xAD\xB9\x9D\xCF\xA1\x41\x9D\xF8\x9D\xCF\xA6\x6E"
+                        "\xA6\x6E\xAD\xB9\xA1\x43",
+                    shiftJis =
+                        "\x82\xB1\x82\xEA\x82\xCD\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83"
+                        "\x67\x82\xC5\x82\xB7\x81\x42",
+                    windowsJapanese =
+                        "\xEE\xE0\x8B\xB4\x82\xB3\x82\xF1\x82\xC6\xED\x95\x8E\x52\x82\xB3\x82\xF1\x81\x41"
+                        "\x87\x40\x94\xD4",
                     halfWidth = "\xB6\xC0\xB6\xC5\x82\xC6\x83\x4A\x83\x5E\x83\x4A\x83\x69";
   const struct {
     std::string text;
@@ -563,4 +570,80 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
     // The index was made in the code it detected.
     EXPECT_EQ(IndexHeld(), IndexByteByByte(bytes.data(), bytes.size(), Settings.charsPerLine, code));
   }
+}
+
+TEST(Glyphs, TheExtensionBesideTheFontDrawsWhatItHoldsAndWithoutItThoseCharactersShowAsMarks) {
+  ScratchFolder folder;
+  SetModulePath(folder.File("zk").c_str());
+  WriteFile(folder.File("ZKJT16.FON"), MakeMarkedFont(GbFont));
+  // The extension holds GBK's 0x8140 and, over the font's own glyph, 0xB0A1; each of its glyphs is
+  // filled with the low byte of its grid position.
+  Bytes extension(ExtensionFontSize, 0);
+  for (const auto& [lead, trail] : {std::pair{0x81, 0x40}, std::pair{0xB0, 0xA1}}) {
+    const size_t k = GridIndex(uint8_t(lead), uint8_t(trail));
+    extension[k >> 3] = uint8_t(extension[k >> 3] | 1 << (k & 7));
+    std::fill_n(extension.begin() + static_cast<std::ptrdiff_t>(ExtensionPresenceSize + 32 * k), 32, uint8_t(k));
+  }
+  uint8_t mark[32], expected[32];
+  // What a pair draws from: the extension's glyph (its fill), the font's (its number), or the mark.
+  auto drawnFrom = [&](int lead, int trail) -> std::string {
+    const uint8_t* glyph = PairGlyph(CodeGb, uint8_t(lead), uint8_t(trail), mark);
+    if (glyph == mark) {
+      DrawPairMark(uint8_t(lead), uint8_t(trail), expected);
+      return std::equal(mark, mark + 32, expected) ? "mark" : "wrong mark";
+    }
+    if (glyph == nullptr) return "blank";
+    if (GlyphFont.extension && glyph >= GlyphFont.extension.get() &&
+        glyph < GlyphFont.extension.get() + ExtensionFontSize)
+      return "extension " + std::to_string(glyph[0]);
+    return "font " + std::to_string(MarkedGlyphNumber(glyph));
+  };
+  const size_t grid8140 = GridIndex(0x81, 0x40) & 0xFF, gridB0A1 = GridIndex(0xB0, 0xA1) & 0xFF;
+  const struct {
+    size_t extensionSize;  // 0: no file
+    std::string at8140, atB0A1, at8141;
+  } cases[] = {
+      {.extensionSize = ExtensionFontSize,
+       .at8140 = "extension " + std::to_string(grid8140),
+       .atB0A1 = "extension " + std::to_string(gridB0A1),
+       .at8141 = "mark"},
+      {.extensionSize = 0, .at8140 = "mark", .atB0A1 = "font 1410", .at8141 = "mark"},
+      {.extensionSize = ExtensionFontSize - 1, .at8140 = "mark", .atB0A1 = "font 1410", .at8141 = "mark"},
+  };
+  for (const auto& [extensionSize, at8140, atB0A1, at8141] : cases) {
+    std::filesystem::remove(PathFromUtf8(folder.File("ZKJT16X.FON")));
+    if (extensionSize > 0)
+      WriteFile(folder.File("ZKJT16X.FON"), Bytes(extension.begin(), extension.begin() + extensionSize));
+    CodeType = CodeGb;
+    ASSERT_TRUE(LoadCodeFont(nullptr));
+    EXPECT_EQ(std::make_tuple(drawnFrom(0x81, 0x40), drawnFrom(0xB0, 0xA1), drawnFrom(0x81, 0x41)),
+              std::make_tuple(at8140, atB0A1, at8141))
+        << extensionSize;
+    EXPECT_EQ(drawnFrom(0xA1, 0xA1), "font 0");  // the font's own glyphs stay
+  }
+}
+
+TEST(DocumentCode, ACodeChosenByHandBreaksTheTextByItsPairingAndALineIsFoundByOffset) {
+  // Big5 and GB pair 0xA4 with 0x40, which stays whole in the last cell; Shift JIS reads 0xA4 as katakana.
+  const Bytes text = Join({Bytes(15, 'a'), {0xA4, 0x40}, Bytes(20, 'b')});
+  Settings.charsPerLine = 16;
+  ASSERT_TRUE(PutDocumentText(nullptr, text.data(), text.size()));
+  const struct {
+    int code;
+    Entries lines;
+  } cases[] = {{.code = CodeBig5, .lines = {0, 17, 33, 37}},
+               {.code = CodeGb, .lines = {0, 17, 33, 37}},
+               {.code = CodeShiftJis, .lines = {0, 16, 32, 37}}};
+  for (const auto& [code, lines] : cases) {
+    EXPECT_TRUE(SwitchDocumentCode(nullptr, code));
+    EXPECT_EQ(std::make_pair(CodeType, IndexHeld()), std::make_pair(code, lines));
+  }
+  // The line holding an offset: its first byte, its last, past the text.
+  for (const auto& [offset, line] : {std::pair{0u, 0}, std::pair{15u, 0}, std::pair{16u, 1}, std::pair{36u, 2},
+                                     std::pair{37u, 2}, std::pair{1000u, 2}})
+    EXPECT_EQ(LineHolding(offset), line) << offset;
+  ClearDocument();
+  EXPECT_EQ(LineHolding(5), 0);
+  EXPECT_TRUE(SwitchDocumentCode(nullptr, CodeBig5));
+  EXPECT_EQ(CodeType, CodeBig5);
 }
