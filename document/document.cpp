@@ -26,6 +26,7 @@ void ReleaseText() {
 
 void ClearDocument() {
   ReleaseText();
+  Document.fromFile = false;
   Document.LineIndex.reset();
   Document.lineIndexCapacity = 0;
   Document.lineCount = 0;
@@ -59,6 +60,7 @@ bool LoadDocument(WindowRef owner, const char* path) {
   Document.text = std::move(text);
   Document.textSize = static_cast<size_t>(size) + 1;
   Document.textLength = static_cast<uint32_t>(size);
+  Document.fromFile = IdentifyFile(path, &Document.source);
   if (Settings.supportHZ != 0) DecodeHz();
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shell/file_io.h"
 #include "shell/memory.h"
 #include "shell/prompts.h"
 
@@ -23,6 +24,10 @@ struct DocumentRecord {
   size_t lineIndexCapacity = 0;  // entries the storage has room for
   int32_t lineCount = 0;
   char fileName[FileNameCapacity] = "";  // last component of the open file's path
+  // The file the text was read from, under whatever name: nothing is written
+  // over it. Unknown (`fromFile` false) for a text put in by other means.
+  FileIdentity source;
+  bool fromFile = false;
 };
 
 extern DocumentRecord Document;

@@ -3,9 +3,17 @@
 #include "document/document.h"
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
+#include "shell/overwrite_question.h"
 #include "shell/selection.h"
 
 bool WriteSelectedLines(WindowRef owner, const char* path) {
+  // The open document under any name: writing a part over it would lose the rest.
+  FileIdentity target;
+  if (Document.fromFile && IdentifyFile(path, &target) && target == Document.source) {
+    ShowErrorBox(owner, ErrorSameFileName, nullptr, StyleStop);
+    return false;
+  }
+  if (!ConfirmOverwrite(owner, path)) return false;
   ReplacementRecord file;
   if (!StartReplacement(path, &file)) {
     ShowErrorBox(owner, ErrorCreateFile, path, StyleStop);
