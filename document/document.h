@@ -35,13 +35,15 @@ extern DocumentRecord Document;
 // The current code, one of CodeTypes.
 extern int CodeType;
 
-// Reads `path` whole into the text and decodes HZ when Settings.supportHZ is
-// on. On failure shows its message, leaves an empty text and returns false.
+// Reads `path` whole into a new text, decodes HZ when Settings.supportHZ is
+// on, and only then makes it the document's text (its line index is then to
+// be built). On failure shows its message and returns false: the document,
+// its lines and its code stay as they were.
 bool LoadDocument(WindowRef owner, const char* path);
 
 // The byte logic of opening a file: LoadDocument, then BuildLineIndex over
-// what was read. True when the title should name the path (the load worked
-// and the text has lines to show).
+// what was read. False when the load failed and the document shown stays;
+// the title names the path when the new text has lines (lineCount > 0).
 bool LoadAndIndexDocument(WindowRef owner, const char* path);
 
 // Releases the text and the line index: no document.
