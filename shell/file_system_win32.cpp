@@ -27,6 +27,10 @@ bool IsDevice(const std::wstring& path) {
   return device;
 }
 
+// The attributes a replaced file passes on to the one that takes its place.
+constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 HANDLE HandleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 // A stream over an open handle, which it then owns; null, with the handle
@@ -173,10 +177,17 @@ bool FinishReplacement(ReplacementRecord* record) {
   }
   bool closed = std::fclose(record->file.release()) == 0;
   if (record->temporary.empty()) return whole && closed;
-  std::wstring from = WideFromUtf8(record->temporary.c_str());
-  bool moved = whole && closed &&
-               MoveFileExW(from.c_str(), WideFromUtf8(record->target.c_str()).c_str(), MOVEFILE_REPLACE_EXISTING);
-  if (!moved) DeleteFileW(from.c_str());
+  std::wstring from = WideFromUtf8(record->temporary.c_str()), to = WideFromUtf8(record->target.c_str());
+  // The target's attributes carry over: a read-only file stays read-only
+  // (under Wine: its mode keeps no write bits).
+  DWORD attributes = GetFileAttributesW(to.c_str());
+  if (whole && closed && attributes != INVALID_FILE_ATTRIBUTES && (attributes & KeptAttributes) != 0)
+    SetFileAttributesW(from.c_str(), attributes & KeptAttributes);
+  bool moved = whole && closed && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (!moved) {
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(from.c_str());
+  }
   record->temporary.clear();
   return moved;
 }
