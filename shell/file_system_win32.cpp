@@ -193,7 +193,9 @@ bool FinishReplacement(ReplacementRecord* record) {
 }
 
 void AbandonReplacement(ReplacementRecord* record) {
-  // The close removes the new file.
+  // The close removes the new file; a file system that keeps it anyway is
+  // asked once more.
   record->file.reset();
+  if (!record->temporary.empty()) DeleteFileW(WideFromUtf8(record->temporary.c_str()).c_str());
   record->temporary.clear();
 }
