@@ -41,9 +41,10 @@ char pendingName[PATH_MAX] = "";
 
 constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Holds back the ending signals while it lives, so that a handler never
-// meets a new file that exists but is not yet named in pendingName, nor a
-// name half changed.
+// The signal mask from before the ending signals were held back. They are
+// held while a new file is made or forgotten, so that a handler never meets
+// a file that exists but is not yet named in pendingName, nor a name half
+// changed.
 struct EndingSignalsHeld {
   sigset_t previous;
 };

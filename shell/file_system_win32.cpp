@@ -2,7 +2,6 @@
 // wide functions, so that a name in any script opens.
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <random>
