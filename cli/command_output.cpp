@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -8,7 +7,7 @@
 #include "shell/prompts.h"
 
 int WriteCommandOutput(const std::string& source, const std::string& output,
-                       const std::function<bool(std::FILE*)>& write) {
+                       const std::function<bool(ReplacementRecord*)>& write) {
   if (IsSameFile(source.c_str(), output.c_str())) {
     ShowErrorBox(nullptr, ErrorSameFileName, nullptr, StyleStop);
     return 1;
@@ -18,7 +17,7 @@ int WriteCommandOutput(const std::string& source, const std::string& output,
     ShowErrorBox(nullptr, ErrorCreateFile, output.c_str(), StyleStop);
     return 1;
   }
-  if (!write(out.file.get())) {
+  if (!write(&out)) {
     AbandonReplacement(&out);
     ShowErrorBox(nullptr, ErrorWriteFile, output.c_str(), StyleStop);
     return 1;

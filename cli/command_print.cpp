@@ -186,12 +186,12 @@ void PrintEdgeLine(void* context, int which, int page) {
 void ClosePage(void* context, int) { cairo_show_page(static_cast<PrintJob*>(context)->cairo); }
 
 cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
-  auto* file = static_cast<std::FILE*>(closure);
-  return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  return WriteReplacement(static_cast<ReplacementRecord*>(closure), data, length) ? CAIRO_STATUS_SUCCESS
+                                                                                  : CAIRO_STATUS_WRITE_ERROR;
 }
 
 // Writes the pages into `out`; false when cairo or the file failed.
-bool WritePdf(std::FILE* out, const Paper& paper, PrintJob& job, PrintRange range) {
+bool WritePdf(ReplacementRecord* out, const Paper& paper, PrintJob& job, PrintRange range) {
   cairo_surface_t* surface =
       cairo_pdf_surface_create_for_stream(WriteToFile, out, paper.widthPoints, paper.heightPoints);
   job.cairo = cairo_create(surface);
@@ -294,5 +294,5 @@ int RunPrintCommand(int argc, char** argv, int first) {
   job.fileName = CodeBytesFromUtf8(Document.fileName, CodeType);
 
   return WriteCommandOutput(args.positional[0], *output,
-                            [&](std::FILE* file) { return WritePdf(file, paper, job, range); });
+                            [&](ReplacementRecord* file) { return WritePdf(file, paper, job, range); });
 }

@@ -54,10 +54,16 @@ size_t ReadableFrom(uint32_t start) {
   return start < end ? end - start : 0;
 }
 
+// libpng's writer; a failed write ends the picture through png_error.
+void WritePngBytes(png_structp png, png_bytep bytes, size_t count) {
+  if (!WriteReplacement(static_cast<ReplacementRecord*>(png_get_io_ptr(png)), bytes, count))
+    png_error(png, "write failed");
+}
+
 // The line bitmap is one bit a pixel, leftmost pixel in bit 7, set for ink:
 // exactly a two-colour PNG row with ink as palette entry 1. No C++ object
 // lives in this frame, since libpng reports errors by longjmp.
-bool WritePicture(std::FILE* out, const RenderRequest& request) {
+bool WritePicture(ReplacementRecord* out, const RenderRequest& request) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
@@ -68,7 +74,7 @@ bool WritePicture(std::FILE* out, const RenderRequest& request) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, out);
+  png_set_write_fn(png, out, WritePngBytes, nullptr);
   png_uint_32 width = static_cast<png_uint_32>(8 * LineBitmap.bytesPerRow);
   png_uint_32 height = static_cast<png_uint_32>(request.rows) * static_cast<png_uint_32>(LineBitmap.lineHeight);
   png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -166,5 +172,6 @@ int RunRenderCommand(int argc, char** argv, int first) {
                                     " pixels high: " + std::to_string(MaxPictureHeight / LineBitmap.lineHeight) +
                                     " lines of " + std::to_string(LineBitmap.lineHeight) + " pixels");
   }
-  return WriteCommandOutput(args.positional[0], *output, [&](std::FILE* file) { return WritePicture(file, request); });
+  return WriteCommandOutput(args.positional[0], *output,
+                            [&](ReplacementRecord* file) { return WritePicture(file, request); });
 }

@@ -2,9 +2,10 @@
 // own word, and returns the exit code.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
+
+#include "shell/file_io.h"
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
@@ -23,7 +24,7 @@ void FindModulePath(const char* argv0);
 // `write`, replacing any file of that name only when whole, and never the
 // source itself under any name. The exit code; a failure's message shown.
 int WriteCommandOutput(const std::string& source, const std::string& output,
-                       const std::function<bool(std::FILE*)>& write);
+                       const std::function<bool(ReplacementRecord*)>& write);
 
 // True when the command showed an error message.
 bool AnyErrorShown();
@@ -31,7 +32,8 @@ bool AnyErrorShown();
 // Readies the process: the arguments in UTF-8 where the system hands them
 // over in another form (Windows), so that a file name in any script arrives
 // whole; a write past a file-size limit fails like any other instead of
-// ending the program half way.
+// ending the program half way; a signal that ends it removes the new file
+// being written.
 void PrepareProcess(int* argc, char*** argv);
 
 // True when standard input is a terminal someone can answer on.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "shell/file_io.h"
 #include "shell/font_path.h"
 
 void FindModulePath(const char* argv0) {
@@ -15,6 +16,9 @@ void FindModulePath(const char* argv0) {
   SetModulePath(path);
 }
 
-void PrepareProcess(int*, char***) { signal(SIGXFSZ, SIG_IGN); }
+void PrepareProcess(int*, char***) {
+  signal(SIGXFSZ, SIG_IGN);
+  RemoveNewFileOnSignals();
+}
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }

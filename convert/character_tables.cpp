@@ -1,7 +1,6 @@
 #include "convert/character_tables.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
@@ -64,7 +63,7 @@ int WriteCharacterTableFile(const char* path, int table) {
           row[n++] = static_cast<uint8_t>(trail);
         }
       }
-      written = written && std::fwrite(row, 1, n, file.file.get()) == n;
+      written = written && WriteReplacement(&file, row, n);
     }
   }
   if (!written) {

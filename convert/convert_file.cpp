@@ -12,11 +12,10 @@
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
 #include "shell/memory.h"
+#include "shell/overwrite_question.h"
 #include "shell/read_whole.h"
 
 namespace {
-constexpr const char* OverwriteQuestion = "File %s is existed, Overwrite it ?";
-
 // The source is read and converted in pieces of this size, which stay in the
 // processor's cache from the read to the conversion.
 constexpr size_t SourcePieceSize = 1u << 18;
@@ -104,7 +103,7 @@ void StopWorker(Worker& worker) {
 // The converters' sink: fills one output block while the writer writes the
 // other.
 struct TargetBlocks {
-  std::FILE* file;
+  ReplacementRecord& file;
   ConvertBuffers& buffers;
   int current = 0;
   size_t filled = 0;
@@ -120,7 +119,7 @@ bool HandOverBlock(TargetBlocks& target) {
   target.current ^= 1;
   target.filled = 0;
   HandToWorker(target.writer, [&target, bytes, count] {
-    if (std::fwrite(bytes, 1, count, target.file) != count) target.failed = true;
+    if (!WriteReplacement(&target.file, bytes, count)) target.failed = true;
   });
   return !target.failed;
 }
@@ -197,7 +196,7 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // while it was read, and its conversion is not to be trusted. The pieces
 // are read by this thread: read here, a piece is still in this processor's
 // cache when it is converted.
-Outcome ConvertPieces(std::FILE* source, uint64_t size, std::FILE* targetFile, ConvertBuffers& buffers,
+Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
                       const ConvertTables& tables, int toGb) {
   TargetBlocks target{targetFile, buffers, 0, 0, false, {}};
   StartWorker(target.writer);
@@ -225,11 +224,6 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, std::FILE* targetFile, C
 }
 }  // namespace
 
-void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath) {
-  // The question keeps its ending; the name gives way when space runs out.
-  FillTextHole(out, outSize, OverwriteQuestion, targetPath);
-}
-
 bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {
   // Two names of one file: converting it onto itself would lose the source.
   if (IsSameFile(sourcePath, targetPath)) {
@@ -256,11 +250,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
 
-  if (PathExists(targetPath)) {
-    char question[OverwritePromptCapacity];
-    FormatOverwritePrompt(question, sizeof question, targetPath);
-    if (!AskYesNo(owner, question, "Message")) return false;
-  }
+  if (!ConfirmOverwrite(owner, targetPath)) return false;
   // The converted text goes to a new file that replaces the target only when
   // whole: a failure half way leaves the old target as it was.
   ReplacementRecord target;
@@ -269,7 +259,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
     return false;
   }
   // An empty source is a valid text and converts to an empty target.
-  Outcome outcome = ConvertPieces(source.get(), sourceSize, target.file.get(), buffers, tables, toGb);
+  Outcome outcome = ConvertPieces(source.get(), sourceSize, target, buffers, tables, toGb);
   if (outcome != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.
@@ -280,7 +270,7 @@ bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath
       ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;
   }
-  // The close may fail as well.
+  // The last bytes reach the file only when it is flushed and closed.
   if (!FinishReplacement(&target)) {
     ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
     return false;

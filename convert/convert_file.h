@@ -8,13 +8,6 @@
 #include "shell/font_path.h"
 #include "shell/prompts.h"
 
-// Room for the overwrite question with any path of PathCapacity.
-constexpr size_t OverwritePromptCapacity = PathCapacity + 40;
-
-// "File %s is existed, Overwrite it ?" with `targetPath` in it. The result
-// always fits `outSize` (at least 1): a name too long for it is cut.
-void FormatOverwritePrompt(char* out, size_t outSize, const char* targetPath);
-
 // Converts `sourcePath` into `targetPath`: GB into the other code of the
 // pair when toGb is 0, the other code into GB otherwise. Reads the table
 // (beside the program) and the source whole, asks before replacing an

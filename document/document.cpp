@@ -17,16 +17,13 @@ namespace {
 // Offsets in the line index are 32-bit and the byte after the text must be
 // addressable too, so a text stops one short of 4 GiB.
 constexpr uint64_t MaxTextLength = 0xFFFFFFFEu;
-
-void ReleaseText() {
-  Document.text.reset();
-  Document.textSize = 0;
-  Document.textLength = 0;
-}
 }  // namespace
 
 void ClearDocument() {
-  ReleaseText();
+  Document.text.reset();
+  Document.textSize = 0;
+  Document.textLength = 0;
+  Document.fromFile = false;
   Document.LineIndex.reset();
   Document.lineIndexCapacity = 0;
   Document.lineCount = 0;
@@ -36,11 +33,9 @@ bool LoadDocument(WindowRef owner, const char* path) {
   FileHandle file = OpenForReading(path);
   uint64_t size = 0;
   if (!file || !MeasureFile(file.get(), &size)) {
-    ReleaseText();
     ShowErrorBox(owner, ErrorOpenFile, path, StyleStop);
     return false;
   }
-  ReleaseText();
   if (size > MaxTextLength || size + 1 > static_cast<uint64_t>(static_cast<size_t>(-1))) {
     ShowErrorBox(owner, ErrorAllocMemory, nullptr, StylePlain);
     return false;
@@ -57,9 +52,11 @@ bool LoadDocument(WindowRef owner, const char* path) {
     return false;
   }
   file.reset();
+  // Read whole: only now does the new text take the old one's place.
   Document.text = std::move(text);
   Document.textSize = static_cast<size_t>(size) + 1;
   Document.textLength = static_cast<uint32_t>(size);
+  Document.fromFile = IdentifyFile(path, &Document.source);
   if (Settings.supportHZ != 0) DecodeHz();
   return true;
 }
@@ -79,12 +76,11 @@ bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
 }
 
 bool LoadAndIndexDocument(WindowRef owner, const char* path) {
-  bool loaded = LoadDocument(owner, path);
-  // A text without lines shows nothing: the title does not name it.
+  if (!LoadDocument(owner, path)) return false;
+  // A failure here shows its message and leaves the new text without lines.
   int code = CodeDetect;
-  bool indexed = BuildLineIndex(owner, Document.textLength, &code);
-  if (loaded && indexed && Document.textLength > 0) CodeType = code;
-  return loaded && indexed && Document.lineCount > 0;
+  if (BuildLineIndex(owner, Document.textLength, &code) && Document.textLength > 0) CodeType = code;
+  return true;
 }
 
 bool SwitchDocumentCode(WindowRef owner, int code) {

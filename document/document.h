@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "document/code_rules.h"
+#include "shell/file_io.h"
 #include "shell/memory.h"
 #include "shell/prompts.h"
 
@@ -22,6 +23,10 @@ struct DocumentRecord {
   size_t lineIndexCapacity = 0;  // entries the storage has room for
   int32_t lineCount = 0;
   char fileName[FileNameCapacity] = "";  // last component of the open file's path
+  // The file the text was read from, under whatever name: nothing is written
+  // over it. Unknown (`fromFile` false) for a text put in by other means.
+  FileIdentity source;
+  bool fromFile = false;
 };
 
 extern DocumentRecord Document;
@@ -29,13 +34,16 @@ extern DocumentRecord Document;
 // The current code, one of CodeTypes.
 extern int CodeType;
 
-// Reads `path` whole into the text and decodes HZ when Settings.supportHZ is
-// on. On failure shows its message, leaves an empty text and returns false.
+// Reads `path` whole into a new text, decodes HZ when Settings.supportHZ is
+// on, and only then makes it the document's text (its line index is then to
+// be built). On failure shows its message and returns false: the document,
+// its lines and its code stay as they were.
 bool LoadDocument(WindowRef owner, const char* path);
 
 // The byte logic of opening a file: LoadDocument, then BuildLineIndex over
-// what was read, detecting its code into CodeType. True when the title should
-// name the path (the load worked and the text has lines to show).
+// what was read, detecting its code into CodeType. False when the load
+// failed and the document shown stays; the title names the path when the new
+// text has lines (lineCount > 0).
 bool LoadAndIndexDocument(WindowRef owner, const char* path);
 
 // Makes `code` the current code and, when a text is open, breaks it into

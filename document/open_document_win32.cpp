@@ -22,11 +22,14 @@ int32_t OnOpenCommand(HWND frame, WPARAM, WPARAM, LPARAM) {
 void OpenDocument(HWND frame, const char* path) {
   // A large file takes a moment to read and index; the cursor says so.
   HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  bool named = LoadAndIndexDocument(frame, path);
+  bool loaded = LoadAndIndexDocument(frame, path);
   SetCursor(previous);
+  // A file that cannot be read leaves the document shown, and its title.
+  if (!loaded) return;
   ClearSelection();
   SendMessageA(frame, WM_COMMAND, ZK_CMD_CODE_GB + CodeType, 0);
-  SetFrameTitle(frame, named ? path : nullptr);
+  // A text without lines shows nothing: the title does not name it.
+  SetFrameTitle(frame, Document.lineCount > 0 ? path : nullptr);
 }
 
 void SetFrameTitle(HWND frame, const char* path) {

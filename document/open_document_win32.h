@@ -11,6 +11,7 @@ int32_t OnOpenCommand(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
 
 // Loads `path`, breaks it into lines, clears the selection, selects the
 // detected code (which loads its font and repaints) and titles the frame.
+// A file that cannot be read changes nothing but shows its message.
 void OpenDocument(HWND frame, const char* path);
 
 // The bare title, or the title with " - " and `path`; a path also names the

@@ -28,22 +28,12 @@ bool MeasureFile(std::FILE* file, uint64_t* size) {
 
 bool IsSameFile(const char* first, const char* second) {
   FileIdentity one, other;
-  return IdentifyFile(first, &one) && IdentifyFile(second, &other) && one.volume == other.volume &&
-         one.index == other.index;
+  return IdentifyFile(first, &one) && IdentifyFile(second, &other) && one == other;
 }
 
-bool FinishReplacement(ReplacementRecord* record) {
+bool WriteReplacement(ReplacementRecord* record, const void* bytes, size_t count) {
   if (!record->file) return false;
-  bool written = std::ferror(record->file.get()) == 0;
-  bool closed = std::fclose(record->file.release()) == 0;
-  if (record->temporary.empty()) return written && closed;
-  if (written && closed && MoveOver(record->temporary.c_str(), record->target.c_str())) return true;
-  RemoveFile(record->temporary.c_str());
-  return false;
-}
-
-void AbandonReplacement(ReplacementRecord* record) {
-  record->file.reset();
-  if (!record->temporary.empty()) RemoveFile(record->temporary.c_str());
-  record->temporary.clear();
+  size_t done = count > 0 ? std::fwrite(bytes, 1, count, record->file.get()) : 0;
+  record->written += done;
+  return done == count;
 }

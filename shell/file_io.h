@@ -30,6 +30,7 @@ bool MeasureFile(std::FILE* file, uint64_t* size);
 struct FileIdentity {
   uint64_t volume = 0;
   uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
 };
 
 // The identity of the file `path` names, through any link; false when there
@@ -40,31 +41,39 @@ bool IdentifyFile(const char* path, FileIdentity* identity);
 bool IsSameFile(const char* first, const char* second);
 
 // A file being written in place of `target`. Its bytes go to a new file
-// beside the target, which takes the target's place only once the last byte
-// is written and the file closed; any failure leaves the target as it was.
+// beside the target, which takes the target's place only once every byte
+// written is known to be in it; any failure leaves the target as it was.
 // Where the target's folder allows no new file but the target itself may be
 // written, and where the target is no regular file (a device, a pipe), the
-// target is written in place instead (`temporary` is empty).
+// target is written in place instead (`temporary` is empty); a regular file
+// written in place is locked, so that two writers take turns. A link is
+// followed: the file it reaches is replaced and the link stays.
 struct ReplacementRecord {
   FileHandle file;
-  std::string target;
-  std::string temporary;
+  std::string target;     // the file finally written
+  std::string temporary;  // the new file beside it; empty when in place
+  uint64_t written = 0;   // the bytes handed to the file
 };
 
 // Opens the file to write. False when neither a new file nor the target
 // itself can be written.
 bool StartReplacement(const char* target, ReplacementRecord* record);
 
-// Closes the file and puts it in the target's place. False, with the new
-// file removed and the target untouched, when a write, the close or the
-// renaming failed.
+// Writes `count` bytes to the file and counts them; false when not all of
+// them went.
+bool WriteReplacement(ReplacementRecord* record, const void* bytes, size_t count);
+
+// Flushes and closes the file and puts it in the target's place. False,
+// with the new file removed and the target untouched, when a write, the
+// flush or the close failed, or the file holds other than the bytes written,
+// or the renaming failed.
 bool FinishReplacement(ReplacementRecord* record);
 
 // Closes and removes the new file; the target stays as it was.
 void AbandonReplacement(ReplacementRecord* record);
 
-// Puts the file `from` in the place of `to`, replacing it at once.
-bool MoveOver(const char* from, const char* to);
-
-// Removes a file by name.
-void RemoveFile(const char* path);
+// Makes a signal that ends the process (SIGINT, SIGTERM, SIGHUP) remove the
+// new file being written first. POSIX only: on Windows the system removes a
+// new file that was never finished when its handle closes, however the
+// process ends.
+void RemoveNewFileOnSignals();

@@ -2,10 +2,8 @@
 // wide functions, so that a name in any script opens.
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
-#include <cerrno>
 #include <random>
 
 #include "shell/file_io.h"
@@ -27,6 +25,80 @@ bool IsDevice(const std::wstring& path) {
   CloseHandle(file);
   return device;
 }
+
+// The attributes a replaced file passes on to the one that takes its place.
+constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+HANDLE HandleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+// A stream over an open handle, which it then owns; null, with the handle
+// closed, when none can be made.
+FileHandle StreamOver(HANDLE handle) {
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FileHandle file(_fdopen(descriptor, "wb"));
+  if (!file) _close(descriptor);
+  return file;
+}
+
+// The file a name finally reaches: replacing a link puts the new bytes where
+// the link points, and leaves the link a link.
+std::wstring FinalName(const std::wstring& target) {
+  HANDLE file = CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return target;
+  std::wstring reached(32768, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, reached.data(), 32768, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  if (length == 0 || length >= 32768) return target;
+  reached.resize(length);
+  return reached;
+}
+
+// A new file that the system deletes when its handle closes, unless it is
+// finished: no way the process ends leaves it behind.
+HANDLE CreateNewFile(const std::wstring& name) {
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+  return file;
+}
+
+// The target itself, opened for writing. A file on disk is locked first, so
+// that another writer in place finishes before this one empties it.
+FileHandle OpenInPlace(const std::wstring& target) {
+  HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  if (GetFileType(file) == FILE_TYPE_DISK) {
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) || !SetEndOfFile(file)) {
+      CloseHandle(file);
+      return nullptr;
+    }
+  }
+  return StreamOver(file);
+}
+
+// Every byte written is in the file: its buffer reached the system, the
+// handle's own buffers reached the disk, and the file is as long as what was
+// written. (The C library's fclose does not report the failure of the last
+// buffer's write: the flush is made and checked here.)
+bool IsWhole(const ReplacementRecord& record) {
+  std::FILE* file = record.file.get();
+  if (std::fflush(file) != 0 || std::ferror(file) != 0) return false;
+  HANDLE handle = HandleOf(file);
+  if (GetFileType(handle) != FILE_TYPE_DISK) return true;
+  LARGE_INTEGER size{};
+  return FlushFileBuffers(handle) && GetFileSizeEx(handle, &size) &&
+         static_cast<uint64_t>(size.QuadPart) == record.written;
+}
 }  // namespace
 
 FileHandle OpenForReading(const char* path) {
@@ -38,7 +110,10 @@ FileHandle OpenForReading(const char* path) {
 }
 
 bool PathExists(const char* path) {
-  return Named(path) && GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!Named(path)) return false;
+  std::wstring wide = WideFromUtf8(path);
+  // A device has no attributes to read, yet it is there.
+  return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES || IsDevice(wide);
 }
 
 bool IdentifyFile(const char* path, FileIdentity* identity) {
@@ -59,43 +134,67 @@ bool IdentifyFile(const char* path, FileIdentity* identity) {
 bool StartReplacement(const char* target, ReplacementRecord* record) {
   record->file.reset();
   record->temporary.clear();
+  record->written = 0;
   if (!Named(target)) return false;
-  record->target = target;
   std::wstring wideTarget = WideFromUtf8(target);
   if (wideTarget.empty() || IsFolder(wideTarget)) return false;
   if (IsDevice(wideTarget)) {
-    record->file.reset(_wfopen(wideTarget.c_str(), L"wb"));
+    record->target = target;
+    record->file = OpenInPlace(wideTarget);
     return record->file != nullptr;
   }
+  wideTarget = FinalName(wideTarget);
+  record->target = Utf8FromWide(wideTarget.c_str());
   std::random_device seed;
-  int refusal = 0;
+  DWORD refusal = 0;
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string name = record->target + ".zk-" + std::to_string(seed() % 1000000u);
-    std::wstring wide = WideFromUtf8(name.c_str());
-    int descriptor = _wopen(wide.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (descriptor < 0) {
-      refusal = errno;
-      if (refusal == EEXIST) continue;
+    HANDLE file = CreateNewFile(WideFromUtf8(name.c_str()));
+    if (file == INVALID_HANDLE_VALUE) {
+      refusal = GetLastError();
+      if (refusal == ERROR_FILE_EXISTS) continue;
       break;
     }
-    record->file.reset(_fdopen(descriptor, "wb"));
-    if (!record->file) {
-      _close(descriptor);
-      RemoveFile(name.c_str());
-      return false;
-    }
+    // Closing the handle removes the file.
+    record->file = StreamOver(file);
+    if (!record->file) return false;
     record->temporary = name;
     return true;
   }
   // A folder that takes no new file: the target itself, when it may be written.
-  if (refusal != EACCES) return false;
-  if (_waccess(wideTarget.c_str(), 2) != 0) return false;
-  record->file.reset(_wfopen(wideTarget.c_str(), L"wb"));
+  if (refusal != ERROR_ACCESS_DENIED) return false;
+  record->file = OpenInPlace(wideTarget);
   return record->file != nullptr;
 }
 
-bool MoveOver(const char* from, const char* to) {
-  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+bool FinishReplacement(ReplacementRecord* record) {
+  if (!record->file) return false;
+  bool whole = IsWhole(*record);
+  if (whole && !record->temporary.empty()) {
+    FILE_DISPOSITION_INFO keep{FALSE};
+    whole = SetFileInformationByHandle(HandleOf(record->file.get()), FileDispositionInfo, &keep, sizeof keep);
+  }
+  bool closed = std::fclose(record->file.release()) == 0;
+  if (record->temporary.empty()) return whole && closed;
+  std::wstring from = WideFromUtf8(record->temporary.c_str()), to = WideFromUtf8(record->target.c_str());
+  // The target's attributes carry over: a read-only file stays read-only
+  // (under Wine: its mode keeps no write bits).
+  DWORD attributes = GetFileAttributesW(to.c_str());
+  if (whole && closed && attributes != INVALID_FILE_ATTRIBUTES && (attributes & KeptAttributes) != 0)
+    SetFileAttributesW(from.c_str(), attributes & KeptAttributes);
+  bool moved = whole && closed && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (!moved) {
+    SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(from.c_str());
+  }
+  record->temporary.clear();
+  return moved;
 }
 
-void RemoveFile(const char* path) { _wremove(WideFromUtf8(path).c_str()); }
+void AbandonReplacement(ReplacementRecord* record) {
+  // The close removes the new file; a file system that keeps it anyway is
+  // asked once more.
+  record->file.reset();
+  if (!record->temporary.empty()) DeleteFileW(WideFromUtf8(record->temporary.c_str()).c_str());
+  record->temporary.clear();
+}

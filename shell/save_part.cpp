@@ -1,13 +1,19 @@
 #include "shell/save_part.h"
 
-#include <cstdio>
-
 #include "document/document.h"
 #include "shell/error_messages.h"
 #include "shell/file_io.h"
+#include "shell/overwrite_question.h"
 #include "shell/selection.h"
 
 bool WriteSelectedLines(WindowRef owner, const char* path) {
+  // The open document under any name: writing a part over it would lose the rest.
+  FileIdentity target;
+  if (Document.fromFile && IdentifyFile(path, &target) && target == Document.source) {
+    ShowErrorBox(owner, ErrorSameFileName, nullptr, StyleStop);
+    return false;
+  }
+  if (!ConfirmOverwrite(owner, path)) return false;
   ReplacementRecord file;
   if (!StartReplacement(path, &file)) {
     ShowErrorBox(owner, ErrorCreateFile, path, StyleStop);
@@ -16,8 +22,7 @@ bool WriteSelectedLines(WindowRef owner, const char* path) {
   // Display lines are consecutive stretches of the text: the part is one run
   // of bytes, with the text's own line ends where they fall.
   TextRange range = SelectedText(Selection);
-  size_t count = range.end - range.start;
-  if (count > 0 && std::fwrite(Document.text.get() + range.start, 1, count, file.file.get()) != count) {
+  if (!WriteReplacement(&file, Document.text.get() + range.start, range.end - range.start)) {
     AbandonReplacement(&file);
     ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
     return false;

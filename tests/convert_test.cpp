@@ -11,6 +11,7 @@
 #include "convert/convert_file.h"
 #include "document/document.h"
 #include "shell/file_io.h"
+#include "shell/overwrite_question.h"
 #include "shell/prompts_headless.h"
 #include "tests/reference_rules.h"
 #include "tests/test_support.h"
@@ -349,7 +350,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   const std::string openTable = "Cann't open the convert table file: ",
                     readTable = "Cann't read the convert table file: ",
                     openSource = "Cann't open the convert source file: ",
-                    readSource = "Cann't read the convert source file: ", full = "/dev/full",
+                    readSource = "Cann't read the convert source file: ", full = FullDevice(),
                     create = "Cann't create the convert target file: ",
                     copy = "\nCopy the file to ZK directory please.",
                     sameError = Error(11, "The target file name is same as source file name, cann't convert!");
@@ -383,14 +384,16 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
       {ConvertModeHz, 1, deep, "t", {Error(15, openSource + deep)}},
       {ConvertModeHz, 0, "gb", uncreatable, {Error(17, create + uncreatable)}},
   };
-#ifndef _WIN32
   // A device is written to, never replaced. A full disk fails while
   // converting a text larger than the file's buffer, and when the file is
-  // closed after a small one.
-  const std::string fullError = Error(18, "Cann't write the convert target file: /dev/full");
+  // flushed after a small one.
+  const std::string fullError = Error(18, "Cann't write the convert target file: " + full);
+  if (!full.empty()) {
+    withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true});
+    withoutTables.push_back({ConvertModeHz, 0, "gb", full, {Question(full), fullError}, std::nullopt, true});
+  }
+#ifndef _WIN32
   withoutTables.push_back({ConvertModeHz, 0, "gb", "/dev/null", {Question("/dev/null"), Done}, "", true});
-  withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true});
-  withoutTables.push_back({ConvertModeHz, 0, "gb", full, {Question(full), fullError}, std::nullopt, true});
   // Without a second thread the blocks are written in turn, the failure too.
   withoutTables.push_back({ConvertModeHz, 0, "big", "t10", {Done}, std::string(3000000, 'a'), false, "thread"});
   withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true, "thread"});
@@ -475,28 +478,46 @@ TEST(SameFile, AFileNamedInAnyScriptOpensAndEveryNameOfItIsKnownAsIt) {
   EXPECT_FALSE(IsSameFile(folder.File("missing.gb").c_str(), folder.File("missing.gb").c_str()));
 }
 
-TEST(SafeReplacement, TheTargetChangesOnlyWhenTheNewBytesAreWhole) {
+TEST(SafeReplacement, TheTargetChangesOnlyWhenEveryByteWrittenIsInTheNewFile) {
   ScratchFolder folder;
   std::string target = folder.File("目标.txt");
-  WriteFile(target, ToBytes("old"));
   ReplacementRecord record;
-  for (bool finish : {false, true}) {
+  auto files = [&] { return std::distance(fs::directory_iterator(folder.path), {}); };
+  // How the new file is written, and whether it then takes the target's place.
+  enum Writing { Finished, Abandoned, WrittenBehindTheCount };
+  for (Writing writing : {Abandoned, Finished, WrittenBehindTheCount}) {
+    WriteFile(target, ToBytes("old"));
     ASSERT_TRUE(StartReplacement(target.c_str(), &record));
-    std::fputs("new", record.file.get());
-    EXPECT_EQ(ReadFile(target), ToBytes("old"));  // untouched while being written
-    if (finish)
-      EXPECT_TRUE(FinishReplacement(&record));
+    if (writing == WrittenBehindTheCount)
+      std::fputs("new", record.file.get());  // bytes that are in the file but were never counted as written
     else
+      EXPECT_TRUE(WriteReplacement(&record, "new", 3));
+    EXPECT_EQ(ReadFile(target), ToBytes("old"));  // untouched while being written
+    if (writing == Abandoned)
       AbandonReplacement(&record);
-    EXPECT_EQ(ReadFile(target), ToBytes(finish ? "new" : "old"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);  // and no other file
+    else
+      EXPECT_EQ(FinishReplacement(&record), writing == Finished);
+    EXPECT_EQ(ReadFile(target), ToBytes(writing == Finished ? "new" : "old")) << writing;
+    EXPECT_EQ(files(), 1) << writing;  // and no other file
+  }
+  // A device is written in place; on a full one the write fails at the flush, or at once when it is
+  // larger than the file's buffer.
+  if (const std::string full = FullDevice(); !full.empty()) {
+    for (size_t size : {3, 100000}) {
+      ASSERT_TRUE(StartReplacement(full.c_str(), &record));
+      EXPECT_TRUE(record.temporary.empty());
+      const Bytes bytes(size, 'x');
+      bool written = WriteReplacement(&record, bytes.data(), size);
+      EXPECT_FALSE(written && FinishReplacement(&record)) << size;
+      AbandonReplacement(&record);
+    }
   }
   // A folder put in the target's place meanwhile stays, and the new file goes.
   ASSERT_TRUE(StartReplacement(target.c_str(), &record));
   fs::remove(PathFromUtf8(target));
   fs::create_directories(PathFromUtf8(target + "/inner"));
   EXPECT_FALSE(FinishReplacement(&record));
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1);
+  EXPECT_EQ(files(), 1);
   // Neither a folder nor a file in a missing one can be made.
   EXPECT_FALSE(StartReplacement(folder.path.string().c_str(), &record));
   EXPECT_FALSE(StartReplacement(folder.File("no/folder.txt").c_str(), &record));
@@ -507,7 +528,7 @@ TEST(SafeReplacement, TheTargetChangesOnlyWhenTheNewBytesAreWhole) {
   chmod(real.c_str(), 0640);
   fs::create_symlink(real, link);
   ASSERT_TRUE(StartReplacement(link.c_str(), &record));
-  std::fputs("new", record.file.get());
+  EXPECT_TRUE(WriteReplacement(&record, "new", 3));
   ASSERT_TRUE(FinishReplacement(&record));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadFile(real), ToBytes("new"));

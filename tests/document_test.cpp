@@ -312,7 +312,7 @@ TEST(LineIndex, TheBlockScanEqualsTheByteRuleOnRandomTextsAndWhereLinesAndBlocks
   }
 }
 
-TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocument) {
+TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesTheEarlierDocument) {
   ScratchFolder folder;
   const std::string file = folder.File("a.txt"), missing = folder.File("missing.gb"), dir = folder.path.string();
   const std::string shortFile = ShortReadingFile();  // empty where the system has none
@@ -321,7 +321,7 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
   const std::string large[] = {folder.File("4G-1"), folder.File("4G"), folder.File("4G+3")};
   const uint64_t sizes[] = {0xFFFFFFFF, 0x100000000, 0x100000003};
   for (int k = 0; k < 3; ++k) WriteFile(large[k], ToBytes("x")), std::filesystem::resize_file(large[k], sizes[k]);
-  // Opens `path` (with `written` in the file) over an earlier document at another width: nothing of it comes back.
+  // Opens `path` (with `written` in the file) over an earlier document, then sets another width and code.
   auto open = [&](const std::string& path, const Bytes& written, int supportHZ) {
     WriteFile(file, ToBytes("earlier document"));
     EXPECT_TRUE(LoadAndIndexDocument(nullptr, file.c_str()));
@@ -330,7 +330,7 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
     return LoadAndIndexDocument(nullptr, path.c_str());
   };
   // What the file holds and the HZ setting; then the text held (on one line) and the code. A failed
-  // open leaves no text, no lines, the code as it was, and its message (none for an empty file).
+  // open leaves the earlier document with its lines and the code as it was, and shows its message.
   const std::string memory = "Can not alloc memory!", cannotOpen = "Can not open the file : ";
   // clang-format off
   const std::tuple<Bytes, int, Bytes, int> loads[] = {
@@ -338,7 +338,7 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
       {ToBytes("~{!!~}"), 1, {0xA1, 0xA1}, CodeGb}, {ToBytes("~{!!~}"), 0, ToBytes("~{!!~}"), CodeGb},
       {ToBytes("~{!!\r\n"), 1, {0xA1, 0xA1, '\r', '\n'}, CodeGb}, {{0xA4, 0x40, 0xA4, 0xA1}, 1, {0xA4, 0x40, 0xA4, 0xA1}, CodeBig5},
       {{0x82, 0xA0, 0x82, 0xA2}, 1, {0x82, 0xA0, 0x82, 0xA2}, CodeShiftJis}};
-  const std::pair<std::string, Messages> failures[] = {{file, {}}, {missing, {{cannotOpen + missing, StyleStop}}},
+  const std::pair<std::string, Messages> failures[] = {{missing, {{cannotOpen + missing, StyleStop}}},
       {dir, {{cannotOpen + dir, StyleStop}}}, {shortFile, {{"Can not read file : " + shortFile, StylePlain}}},
       {large[0], {{memory, StylePlain}}}, {large[1], {{memory, StylePlain}}}, {large[2], {{memory, StylePlain}}}};
   // clang-format on
@@ -359,28 +359,32 @@ TEST(DocumentLoad, TheFileArrivesWholeOrItsFailureIsShownAndLeavesADefinedDocume
   for (const auto& [path, messages] : failures) {
     if (path.empty()) continue;
     EXPECT_FALSE(open(path, {}, 1)) << path;
-    EXPECT_EQ(std::make_tuple(TextHeld(), Document.lineCount, CodeType, Shown()),
-              std::make_tuple(Bytes{}, 0, int{CodeBig5}, messages))
+    EXPECT_EQ(std::make_tuple(TextHeld(), IndexHeld(), CodeType, Shown()),
+              std::make_tuple(ToBytes("earlier document"), Entries{0, 16}, int{CodeBig5}, messages))
         << path;
   }
-  // Each failed allocation shows message 5 and leaves a defined document.
-  const Bytes hzText = ToBytes("~{!!~}"), decoded = {0xA1, 0xA1};
-  WriteFile(folder.File("a.hz"), hzText);
-  std::set<int> statesLeft;  // 0: no text, 1: as read, 2: decoded, 3: anything else
-  FailEachAllocation([] {},
+  // An empty file is read: an empty document without lines, and no message.
+  EXPECT_TRUE(open(file, {}, 1));
+  EXPECT_EQ(std::make_tuple(TextHeld(), Document.lineCount, Shown()), std::make_tuple(Bytes{}, 0, Messages{}));
+  // Each failed allocation shows message 5: a failed load leaves the earlier document with its lines,
+  // a failed index the new text, decoded (HZ decodes in place), without lines.
+  const Bytes decoded = {0xA1, 0xA1};
+  WriteFile(folder.File("a.hz"), ToBytes("~{!!~}"));
+  std::set<int> statesLeft;  // 0: the earlier document, 1: the new one without lines, 2: anything else
+  FailEachAllocation([&] { open(file, ToBytes("earlier document"), 1); },
                      [&] {
-                       bool named = LoadAndIndexDocument(nullptr, folder.File("a.hz").c_str());
-                       return named && Document.lineCount > 0 && HeadlessPrompts().empty();
+                       return LoadAndIndexDocument(nullptr, folder.File("a.hz").c_str()) && Document.lineCount > 0 &&
+                              HeadlessPrompts().empty();
                      },
                      [&](int allowed) {
-                       ExpectMessageFiveAndNoLines(allowed);
-                       EXPECT_TRUE(!Document.text || Document.text[Document.textLength] == 0) << allowed;
-                       Bytes held = TextHeld();
-                       statesLeft.insert(held.empty() ? 0 : held == hzText ? 1 : held == decoded ? 2 : 3);
+                       EXPECT_EQ(Shown(), (Messages{{"Can not alloc memory!", StylePlain}})) << allowed;
+                       EXPECT_EQ(Document.text[Document.textLength], 0) << allowed;
+                       const Bytes held = TextHeld();
+                       bool earlier = held == ToBytes("earlier document") && IndexHeld() == Entries{0, 16};
+                       statesLeft.insert(earlier ? 0 : held == decoded && Document.lineCount == 0 ? 1 : 2);
                      });
   EXPECT_EQ(TextHeld(), decoded);
-  // No text, or the decoded text (the index failed): HZ decodes in place.
-  EXPECT_EQ(statesLeft, (std::set<int>{0, 2}));
+  EXPECT_EQ(statesLeft, (std::set<int>{0, 1}));
 }
 
 TEST(Glyphs, TheFontOfTheCodeComesFromBesideTheProgramEachCharacterFindsItsGlyphAndTakesItsCells) {

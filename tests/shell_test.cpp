@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -561,23 +563,62 @@ TEST(Selection, PressDragAndTimerPickWholeLinesScrollingOutsideTheViewAndASavedP
   Open(text);
   for (const auto& [selection, bytes] : saved) {
     Selection = selection;
+    std::remove(path.c_str());
     ASSERT_TRUE(WriteSelectedLines(nullptr, path.c_str()));
     EXPECT_EQ(ReadFile(path), ToBytes(bytes));
     EXPECT_EQ(Tied(Selection), Tied(selection));  // the save leaves the selection alone
   }
-  // A folder that cannot be written: message 9 with the path, nothing made;
-  // a write that fails: message 10, at the close for a small part, at once
-  // for one larger than the file's buffer.
-  const std::string nowhere = folder.File("missing/part.txt");
-  Strings expected = {"Can not create the file : " + nowhere};
-  EXPECT_FALSE(WriteSelectedLines(nullptr, nowhere.c_str()));
-#ifndef _WIN32
-  for (int lines : {7, 2000}) {
-    Open(Lines(lines));
-    Selection = {0, lines - 1, 0};
-    EXPECT_FALSE(WriteSelectedLines(nullptr, "/dev/full"));
-    expected.push_back("Can not write the file: /dev/full");
+  EXPECT_EQ(Shown(), Strings{});
+}
+
+TEST(SavePart, AFileIsReplacedOnlyOnYesAndWholeTheOpenDocumentNeverAndEveryFailureIsShown) {
+  ScratchFolder folder;
+  const std::string document = folder.File("document.txt"), old = folder.File("old.txt"),
+                    nowhere = folder.File("missing/part.txt"), full = FullDevice(), text = Lines(3000);
+  WriteFile(document, ToBytes(text));
+  std::filesystem::create_directory(PathFromUtf8(folder.File("sub")));
+  std::filesystem::create_hard_link(PathFromUtf8(document), PathFromUtf8(folder.File("hard.txt")));
+  ASSERT_TRUE(LoadAndIndexDocument(nullptr, document.c_str()));
+  static bool yes;
+  SetHeadlessQuestionHandler([](const char*) { return yes; });
+  const std::string same = "The target file name is same as source file name, cann't convert!", two = "L1\r\nL2\r\n";
+  auto question = [](const std::string& path) { return "File " + path + " is existed, Overwrite it ?"; };
+  struct Case {
+    std::string path;
+    bool yes;
+    Strings shown;
+    std::optional<std::string> left;  // what the file then holds; none: nothing there
+    int lastLine = 2;                 // the selection runs from line 1
+  };
+  std::vector<Case> cases = {
+      {folder.File("new.txt"), false, {}, two},  // nothing there: no question
+      {old, false, {question(old)}, "old"},
+      {old, true, {question(old)}, two},
+      // The open document, by its own name or another, is refused before any question.
+      {document, true, {same}, text},
+      {folder.File("./sub/../document.txt"), true, {same}, text},
+      {folder.File("hard.txt"), true, {same}, text},
+      {nowhere, true, {"Can not create the file : " + nowhere}, std::nullopt},
+  };
+  // A disk that is full fails the write: at the close for a small part, at once for one larger
+  // than the file's buffer.
+  if (!full.empty()) {
+    for (int lastLine : {2, 2999})
+      cases.push_back({full, true, {question(full), "Can not write the file: " + full}, std::nullopt, lastLine});
   }
-#endif
-  EXPECT_EQ(Shown(), expected);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    WriteFile(old, ToBytes("old"));
+    yes = c.yes;
+    Selection = {1, c.lastLine, 0};
+    EXPECT_EQ(WriteSelectedLines(nullptr, c.path.c_str()), c.left == two);
+    EXPECT_EQ(Shown(), c.shown);
+    if (c.path == full) continue;
+    EXPECT_EQ(std::filesystem::exists(PathFromUtf8(c.path)), c.left.has_value());
+    if (c.left) {
+      EXPECT_EQ(ReadFile(c.path), ToBytes(*c.left));
+    }
+  }
+  // Nothing but what the cases wrote.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 5);
 }

@@ -93,6 +93,18 @@ std::string ShortReadingFile() {
   return "";
 }
 
+std::string FullDevice() {
+#ifdef _WIN32
+  const char* path = "Z:\\dev\\full";  // the system's device, as Wine shows it
+#else
+  const char* path = "/dev/full";
+#endif
+  FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return "";
+  std::fclose(file);
+  return path;
+}
+
 #ifndef _WIN32
 namespace {
 std::string failingCall;

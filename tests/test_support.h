@@ -46,6 +46,10 @@ int MarkedGlyphNumber(const uint8_t* glyph);
 // system has none.
 std::string ShortReadingFile();
 
+// A device on which every write fails as on a full disk: /dev/full, under
+// Wine Z:\dev\full; empty where there is none.
+std::string FullDevice();
+
 // Makes the program's next call of `call` (fread, fseeko or fdopen), after
 // `passing` that go through, fail as a system may fail it; "thread" makes
 // starting a thread fail until the next change. "" lets all through again.

@@ -47,18 +47,7 @@ Strings Statics(HWND dialog) {
 
 // The files the zk tool beside ZK.exe makes, for comparison.
 Bytes ConvertWithTool(const std::string& options, const std::string& source, const std::string& target) {
-  std::string line = ProgramFolder();
-  line.insert(0, 1, '"');
-  line += "\\..\\bin\\zk-cli.exe\" convert --force " + options;
-  for (const std::string* name : {&source, &target}) line.append(" \"").append(*name).append("\"");
-  std::wstring wide = WideFromUtf8(line.c_str());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return {};
-  WaitForSingleObject(process.hProcess, 30000);
-  for (HANDLE handle : {process.hProcess, process.hThread}) CloseHandle(handle);
+  RunTool("convert --force " + options + " \"" + source + "\" \"" + target + "\"");
   return ReadFile(target);
 }
 }  // namespace

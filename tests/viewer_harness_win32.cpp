@@ -50,6 +50,32 @@ std::string InstallProgram(const ScratchFolder& folder) {
   return folder.File("ZK.exe");
 }
 
+HANDLE StartTool(const std::string& arguments) {
+  // Built up in place: GCC takes "quote" + path for an overlapping copy.
+  std::string line = ProgramFolder();
+  line.insert(0, 1, '"');
+  line.append("\\..\\bin\\zk-cli.exe\" ").append(arguments);
+  std::wstring wide = WideFromUtf8(line.c_str());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+int WaitForTool(HANDLE process) {
+  if (process == nullptr) return -1;
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process, 60000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
+    code = static_cast<DWORD>(-1);
+  CloseHandle(process);
+  return static_cast<int>(code);
+}
+
+int RunTool(const std::string& arguments) { return WaitForTool(StartTool(arguments)); }
+
 void ForgetSettings() { DeleteFileW(WideFromUtf8(SettingsFilePath().c_str()).c_str()); }
 
 void StoreSetting(const char* key, const char* value) { WriteProfileText(key, value); }

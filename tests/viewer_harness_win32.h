@@ -21,6 +21,12 @@ void WriteTestFonts(const std::string& folder, int skip = -1);  // all three but
 std::string ProgramFolder();                                    // where the frame in this process finds its fonts
 // Copies the real ZK.exe and the test fonts into `folder`; the copy's path.
 std::string InstallProgram(const ScratchFolder& folder);
+// Starts the zk tool built beside ZK.exe with `arguments`: its process, or
+// null. WaitForTool waits for it and closes it: its exit code, or -1 when it
+// did not start or end. RunTool does both.
+HANDLE StartTool(const std::string& arguments);
+int WaitForTool(HANDLE process);
+int RunTool(const std::string& arguments);
 
 void ForgetSettings();
 void StoreSetting(const char* key, const char* value);

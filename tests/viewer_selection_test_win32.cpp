@@ -84,9 +84,18 @@ TEST_F(Viewer, DraggingSelectsWholeLinesScrollsOutsideTheViewAndSavesTheirBytes)
   Mouse(WM_LBUTTONDOWN, 10 * Row + 1);
   Mouse(WM_MOUSEMOVE, 4 * Row + 1);
   Mouse(WM_LBUTTONUP, 4 * Row + 1);
-  Send(WM_COMMAND, ZK_CMD_SAVE_PART);
+  Send(WM_COMMAND, ZK_CMD_SAVE_PART);  // over the part saved before, on Yes
   EXPECT_EQ(ReadFile(FileAnswer), ToBytes(text.substr(4 * 17, 7 * 17)));
-  EXPECT_EQ(DialogsShown, (Strings{"Save a part to a file:", "Save a part to a file:"}));
+  // The open document, under its own name or another, is refused and stays whole.
+  for (const char* name : {"hundred.txt", "sub\\..\\.\\hundred.txt"}) {
+    FileAnswer = folder.File(name);
+    Send(WM_COMMAND, ZK_CMD_SAVE_PART);
+  }
+  EXPECT_EQ(ReadFile(folder.File("hundred.txt")), ToBytes(text));
+  const std::string same = "Error: The target file name is same as source file name, cann't convert!";
+  EXPECT_EQ(DialogsShown, (Strings{"Save a part to a file:", "Save a part to a file:",
+                                   "Message: File " + folder.File("part.txt") + " is existed, Overwrite it ?",
+                                   "Save a part to a file:", same, "Save a part to a file:", same}));
 }
 
 TEST_F(Viewer, APieceOfAWrappedLineSavesWithoutALineEndAndANewFileClearsTheSelection) {

@@ -63,7 +63,7 @@ TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton
   EXPECT_EQ(DialogsShown, Strings{});
 }
 
-TEST_F(Viewer, OpeningTitlesTheFrameAFailedOpenLeavesTheBareTitleAndHzDecodingFollowsItsSwitch) {
+TEST_F(Viewer, OpeningTitlesTheFrameAFailedOpenKeepsTheDocumentShownAndHzDecodingFollowsItsSwitch) {
   ASSERT_TRUE(StartViewer());
   std::string path = folder.File("story.gb"), missing = folder.File("missing.gb");
   WriteFile(path, ToBytes("ab\r\ncd\r\n"));
@@ -74,16 +74,26 @@ TEST_F(Viewer, OpeningTitlesTheFrameAFailedOpenLeavesTheBareTitleAndHzDecodingFo
   EXPECT_EQ(ButtonFlags(ZK_CMD_PRINT), TBSTATE_ENABLED);
   EXPECT_EQ(MenuFlags(ZK_CMD_SAVE_PART), MF_GRAYED);
 
-  OpenDocument(FrameWindow, missing.c_str());
+  // A name that cannot be opened, by the Open command and by View: the message, and then the
+  // document, its selection and its title as they were.
+  SendMessageA(ViewWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(ViewWindow, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  FileAnswer = missing;
+  Send(WM_COMMAND, ZK_CMD_OPEN);
+  OpenDocument(FrameWindow, Utf8FromPath(folder.path).c_str());
   Pump();
+  EXPECT_EQ(WindowText(FrameWindow), Title + " - " + path);
+  EXPECT_EQ(MenuFlags(ZK_CMD_PRINT), 0);
+  EXPECT_EQ(MenuFlags(ZK_CMD_SAVE_PART), 0);
+  EXPECT_TRUE(CellShows(1, 0, 0, Narrow('c')));
+  EXPECT_TRUE(CellShowsIn(0, 0, 0, Narrow('a'), ColourPalette[1], ColourPalette[15]));  // still selected
+  // An empty file is read: no document to show, and nothing said.
+  Open("empty.gb", "");
   EXPECT_EQ(WindowText(FrameWindow), Title);
   EXPECT_EQ(MenuFlags(ZK_CMD_PRINT), MF_GRAYED);
   EXPECT_EQ(ButtonFlags(ZK_CMD_PRINT), 0);
-  // An empty file is no document either, and says nothing.
-  Open("story.gb", "ab\r\n");
-  Open("empty.gb", "");
-  EXPECT_EQ(WindowText(FrameWindow), Title);
-  EXPECT_EQ(DialogsShown, (Strings{"Open File:", "Error: Can not open the file : " + missing}));
+  EXPECT_EQ(DialogsShown, (Strings{"Open File:", "Open File:", "Error: Can not open the file : " + missing,
+                                   "Error: Can not open the file : " + Utf8FromPath(folder.path)}));
 
   // The HZ switch decides how the next open reads escapes.
   Open("poem.hz", "~{!!~}\r\n");

@@ -39,3 +39,27 @@ TEST_F(OrdinaryUser, AFolderTheUserCannotWriteGetsItsMessageAndNothingIsMade) {
                                    "Error: Can not create the file : " + lockedFolder + "\\GBTBL.GB"}));
   EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(lockedFolder)));
 }
+
+TEST_F(OrdinaryUser, TwoConversionsIntoOneFileInPlaceTakeTurns) {
+  const char* inPlace = std::getenv("ZK_IN_PLACE_FILE");
+  ASSERT_NE(inPlace, nullptr) << "run by tests/as_ordinary_user.sh";
+  const std::string target = inPlace, longSource = folder.File("long.gb"), shortSource = folder.File("short.gb");
+  std::string text;
+  while (text.size() < 20000000) text += "a line ~ of text\r\n";
+  WriteFile(longSource, ToBytes(text));
+  WriteFile(shortSource, ToBytes("short\r\n"));
+  auto convert = [](const std::string& source, const std::string& into) {
+    return "convert --hz --force \"" + source + "\" \"" + into + "\"";
+  };
+  ASSERT_EQ(RunTool(convert(longSource, folder.File("long.hz"))), 0);
+  const Bytes longConverted = ReadFile(folder.File("long.hz")), shortConverted = ToBytes("short\r\n");
+  // The second starts while the first writes; the file holds one of them whole, never a mixture.
+  for (int round = 0; round < 3; ++round) {
+    HANDLE first = StartTool(convert(longSource, target));
+    Sleep(150);
+    EXPECT_EQ(RunTool(convert(shortSource, target)), 0);
+    EXPECT_EQ(WaitForTool(first), 0);
+    Bytes held = ReadFile(target);
+    EXPECT_TRUE(held == shortConverted || held == longConverted) << round << ": " << held.size() << " bytes";
+  }
+}
