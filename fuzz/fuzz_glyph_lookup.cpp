@@ -1,5 +1,7 @@
 // The glyph lookups of the three codes against fonts of every size, with an
 // extension and without.
+#include <functional>
+
 #include "document/code_rules.h"
 #include "document/glyph_font.h"
 #include "fuzz/fuzz_support.h"
@@ -33,10 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A pair's glyph lies in the font, in the extension's glyphs, or is the mark.
     for (int code = CodeGb; code <= CodeShiftJis; ++code) {
       const uint8_t* glyph = PairGlyph(code, first, second, mark);
-      const uint8_t* glyphs = GlyphFont.extension ? GlyphFont.extension.get() + ExtensionPresenceSize : nullptr;
+      const uint8_t* extension = GlyphFont.extension.get();
       if (glyph == mark || glyph == nullptr) continue;
-      if (glyphs != nullptr && glyph >= glyphs) {
-        FUZZ_CHECK(glyph + WideGlyphSize <= GlyphFont.extension.get() + ExtensionFontSize);
+      if (extension != nullptr && std::less_equal<>()(extension, glyph) &&
+          std::less<>()(glyph, extension + ExtensionFontSize)) {
+        FUZZ_CHECK(glyph >= extension + ExtensionPresenceSize &&
+                   glyph + WideGlyphSize <= extension + ExtensionFontSize);
       } else {
         CheckInside(glyph, WideGlyphSize);
       }

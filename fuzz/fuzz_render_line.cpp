@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t fontSize = TakeWord(input) * 8u;
   uint8_t ink = TakeByte(input) | 1;
   int shortBy = TakeByte(input) % 3;  // a pair's second byte may lie past the count
+  const bool extension = (TakeByte(input) & 1) != 0;
   size_t readable = input.size;
   int count = static_cast<int>(readable) - shortBy;
 
-  const bool extension = (TakeByte(input) & 1) != 0;
   GlyphFont.bytes = AllocateZeroed<uint8_t>(fontSize);
   GlyphFont.size = fontSize;
   std::memset(GlyphFont.bytes.get(), ink, fontSize);

@@ -177,7 +177,8 @@ TEST_F(Viewer, TheAboutBoxShowsTheTitleVersionsAndLogo) {
 }
 
 TEST_F(Viewer, TheConvertDialogConvertsLikeTheToolInEveryModeAndViewsTheTarget) {
-  for (const char* table : {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL"}) {
+  for (const char* table : {"GBBIG5.TBL", "BIG5GB.TBL", "GBSJIS.TBL", "SJISGB.TBL", "GBBIG5X.TBL", "BIG5GBX.TBL",
+                            "GBSJISX.TBL", "SJISGBX.TBL"}) {
     CopyFileA((ProgramFolder() + "\\..\\bin\\" + table).c_str(), (ProgramFolder() + "\\" + table).c_str(), FALSE);
   }
   ASSERT_TRUE(StartViewer());
