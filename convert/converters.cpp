@@ -128,19 +128,30 @@ __m128i RangeBytes(__m128i x, ByteRange range) {
 }
 #endif
 
-// Bit k set when bytes[k] lies in the ranges, for 64 bytes.
-uint64_t RangeMask(const uint8_t* bytes, const ByteRange (&ranges)[2]) {
-  uint64_t mask = 0;
+struct BlockMasks {
+  uint64_t leads;   // bit k set when byte k is a lead of the code
+  uint64_t trails;  // ... when it may follow a lead
+};
+
+// The lead and trail bytes of a block of 64, in one pass over it.
+template <typename Code>
+BlockMasks ClassifyBlock(const uint8_t* bytes) {
+  BlockMasks masks{0, 0};
 #ifdef __SSE2__
   for (int part = 0; part < 4; ++part) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    const __m128i in = _mm_or_si128(RangeBytes(x, ranges[0]), RangeBytes(x, ranges[1]));
-    mask |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(in))) << (16 * part);
+    const __m128i leads = _mm_or_si128(RangeBytes(x, Code::LeadRanges[0]), RangeBytes(x, Code::LeadRanges[1]));
+    const __m128i trails = _mm_or_si128(RangeBytes(x, Code::TrailRanges[0]), RangeBytes(x, Code::TrailRanges[1]));
+    masks.leads |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(leads))) << (16 * part);
+    masks.trails |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(trails))) << (16 * part);
   }
 #else
-  for (int k = 0; k < 64; ++k) mask |= static_cast<uint64_t>(InRanges(ranges, bytes[k])) << k;
+  for (int k = 0; k < 64; ++k) {
+    masks.leads |= static_cast<uint64_t>(InRanges(Code::LeadRanges, bytes[k])) << k;
+    masks.trails |= static_cast<uint64_t>(InRanges(Code::TrailRanges, bytes[k])) << k;
+  }
 #endif
-  return mask;
+  return masks;
 }
 
 // For each byte of a mask of first bytes, the positions of its set bits.
@@ -213,18 +224,34 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
   size_t i = 0;
   while (i < limit) {
     // The block, and the trail of a lead in its last byte, lie in the source.
-    if (i + BlockBytes < sourceLength && count + BlockBytes + 1 < ConvertChunkThreshold) {
+    if (i + BlockBytes < sourceLength) {
       const uint8_t* from = source + i;
-      const uint64_t firsts = FirstBytesOfBlock(RangeMask(from, Code::LeadRanges), 0);
-      const uint64_t trails = RangeMask(from, Code::TrailRanges);
+      const BlockMasks masks = ClassifyBlock<Code>(from);
+      const uint64_t firsts = FirstBytesOfBlock(masks.leads, 0);
       const bool lastPairWhole = (firsts >> 63) == 0 || InRanges(Code::TrailRanges, from[BlockBytes]);
-      if (((firsts << 1) & ~trails) == 0 && lastPairWhole) {
-        // Single bytes are copied with the block, then every character that
-        // begins with a lead is written over its two bytes.
-        std::memcpy(out + count, from, BlockBytes);
-        PutLeadCharacters(out + count, from, firsts);
+      if (((firsts << 1) & ~masks.trails) == 0 && lastPairWhole) {
         const size_t taken = BlockBytes + static_cast<size_t>(firsts >> 63);
-        count += taken;
+        if (count + taken < ConvertChunkThreshold) {
+          // Single bytes are copied with the block, then every character
+          // that begins with a lead is written over its two bytes.
+          std::memcpy(out + count, from, BlockBytes);
+          PutLeadCharacters(out + count, from, firsts);
+          count += taken;
+        } else {
+          // A chunk ends in this block: character by character, as the bits
+          // tell them. A single byte writes its pair too, which the next
+          // character writes over.
+          for (uint64_t starts = ~(firsts << 1); starts != 0; starts &= starts - 1) {
+            const size_t at = static_cast<size_t>(std::countr_zero(starts));
+            PutPair(out + count, PairOutput[LoadPair(from + at)]);
+            count += 1 + static_cast<size_t>((firsts >> at) & 1);
+            if (count >= ConvertChunkThreshold) {
+              ConvertOutputBuffer.count = count;
+              if (!WriteOutput(target)) return 1;
+              count = 0;
+            }
+          }
+        }
         i += taken;
         continue;
       }

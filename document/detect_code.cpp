@@ -80,40 +80,62 @@ long PairWeight(int code, const uint32_t* chart, uint8_t lead, uint8_t trail) {
 }  // namespace
 
 namespace {
-long ScoreFrom(int code, const uint8_t* bytes, size_t n, size_t p) {
-  const size_t limit = n < DetectionWindow ? n : DetectionWindow;
-  const uint32_t* chart = CodeDecodeTable(code);
+struct Reading {
   long score = 0;
-  while (p < limit) {
+  size_t next = 0;  // where the reading stopped
+};
+
+// The weights of the characters from p up to `stop`, a character that starts
+// before it read whole; the window ends at DetectionWindow or a Ctrl-Z.
+Reading ReadFrom(int code, const uint8_t* bytes, size_t n, size_t p, size_t stop) {
+  const size_t limit = n < DetectionWindow ? n : DetectionWindow;
+  if (stop > limit) stop = limit;
+  const uint32_t* chart = CodeDecodeTable(code);
+  Reading reading;
+  while (p < stop) {
     const uint8_t b = bytes[p];
-    if (b == 0x1A) break;
+    if (b == 0x1A) {
+      p = limit;
+      break;
+    }
     if (b < 0x80) {
       ++p;
       continue;
     }
     // A character cut by the window's end is not judged.
     const CharacterStep step = StepCharacter(code, bytes, p, n);
-    if (p + step.length > limit && limit < n) break;
+    if (p + step.length > limit && limit < n) {
+      p = limit;
+      break;
+    }
     if (step.kind == CharacterPair)
-      score += PairWeight(code, chart, b, bytes[p + 1]);
+      reading.score += PairWeight(code, chart, b, bytes[p + 1]);
     else if (step.kind == CharacterInvalid)
-      score += Impossible;
+      reading.score += Impossible;
     else
-      score += Rare;  // single-byte katakana, and GB 18030's four bytes
+      reading.score += Rare;  // single-byte katakana, and GB 18030's four bytes
     p += step.length;
   }
-  return score;
+  reading.next = p;
+  return reading;
 }
 }  // namespace
 
 long ScoreCode(int code, const uint8_t* bytes, size_t n) {
   // Bytes taken from inside a text may start in the middle of a character:
-  // each code may also read them from the second byte, the first counting
-  // as a byte it cannot place; the two readings agree again after the first
-  // single byte.
-  const long fromFirst = ScoreFrom(code, bytes, n, 0);
-  if (n < 2 || bytes[0] < 0x80) return fromFirst;
-  return std::max(fromFirst, Impossible + ScoreFrom(code, bytes, n, 1));
+  // its first run of bytes of 0x80 and above may also be read from the
+  // second byte, the first counting as a byte the code cannot place. After
+  // the run the two readings agree.
+  size_t run = 0;
+  while (run < n && run < DetectionWindow && bytes[run] >= 0x80) ++run;
+  const Reading first = ReadFrom(code, bytes, n, 0, run);
+  long best = first.score;
+  size_t next = first.next;
+  if (run >= 2) {
+    const Reading second = ReadFrom(code, bytes, n, 1, run);
+    if (Impossible + second.score > best) best = Impossible + second.score, next = second.next;
+  }
+  return best + ReadFrom(code, bytes, n, next, n).score;
 }
 
 int DetectCode(const uint8_t* bytes, size_t n) {

@@ -169,16 +169,14 @@ static_assert(RangesMatchTheRules());
 
 // Bit k stands for byte k of a block of 64.
 struct BlockMasks {
-  uint64_t high = 0;     // 0x80 and above
   uint64_t special = 0;  // TAB, LF, CR, Ctrl-Z
-  uint64_t eof = 0;      // Ctrl-Z
   uint64_t lead = 0;     // lead bytes of the code
   uint64_t trail = 0;    // bytes that may follow a lead
 };
 
 #ifdef __SSE2__
 // 0xFF where a byte of x lies in the range.
-__m128i RangeBytes(__m128i x, ByteRange range) {
+inline __m128i RangeBytes(__m128i x, ByteRange range) {
   if (range.first > range.last) return _mm_setzero_si128();
   // b - first <= last - first, unsigned: the range test in one compare.
   const __m128i shifted = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(range.first)));
@@ -191,19 +189,19 @@ uint64_t Bits(__m128i bytes, int part) {
 }
 #endif
 
-BlockMasks ClassifyBlock(const uint8_t* bytes, int code) {
-  const CodeRanges& ranges = RangesOf[code];
+// The code's ranges are constants here, so that each test compiles to a few
+// instructions.
+template <int Code>
+[[gnu::always_inline]] inline BlockMasks ClassifyBlock(const uint8_t* bytes) {
+  constexpr CodeRanges ranges = RangesOf[Code];
   BlockMasks m;
 #ifdef __SSE2__
   for (int part = 0; part < 4; ++part) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    const __m128i eof = _mm_cmpeq_epi8(x, _mm_set1_epi8(0x1A));
     const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(0x09)), eof),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(0x09)), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x1A))),
                      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(0x0A)), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x0D))));
-    m.high |= Bits(x, part);
     m.special |= Bits(special, part);
-    m.eof |= Bits(eof, part);
     m.lead |= Bits(_mm_or_si128(RangeBytes(x, ranges.leads[0]), RangeBytes(x, ranges.leads[1])), part);
     m.trail |= Bits(_mm_or_si128(RangeBytes(x, ranges.trails[0]), RangeBytes(x, ranges.trails[1])), part);
   }
@@ -211,9 +209,7 @@ BlockMasks ClassifyBlock(const uint8_t* bytes, int code) {
   for (size_t k = 0; k < BlockBytes; ++k) {
     const uint8_t b = bytes[k];
     const uint64_t bit = uint64_t{1} << k;
-    if (b >= 0x80) m.high |= bit;
     if (b == 0x09 || b == 0x0A || b == 0x0D || b == 0x1A) m.special |= bit;
-    if (b == 0x1A) m.eof |= bit;
     if (InRanges(ranges.leads, b)) m.lead |= bit;
     if (InRanges(ranges.trails, b)) m.trail |= bit;
   }
@@ -221,21 +217,24 @@ BlockMasks ClassifyBlock(const uint8_t* bytes, int code) {
   return m;
 }
 
+// Where the first byte of 0x80 and above lies in the block, unless a Ctrl-Z
+// ends the text before it: 64 for none.
+size_t FirstHighByte(const uint8_t* bytes) {
+  for (size_t k = 0; k < BlockBytes; ++k) {
+    if (bytes[k] == 0x1A) return BlockBytes;
+    if (bytes[k] >= 0x80) return k;
+  }
+  return BlockBytes;
+}
+
 enum class BlockScan { Done, NeedsByteRule, IndexFull };
 
 // A block of 64 bytes at `base` in which every lead has its trail (the
 // common case): its cells are counted from one TAB, LF, CR or Ctrl-Z, or
 // line break, to the next.
+template <int Code>
 BlockScan ScanBlock(ScanState& s, size_t base) {
-  BlockMasks m = ClassifyBlock(s.text + base, s.code == CodeDetect ? CodeGb : s.code);
-  if (s.code == CodeDetect && m.high != 0) {
-    // Bytes past a Ctrl-Z are no part of the text.
-    const int firstHigh = std::countr_zero(m.high);
-    if (m.eof == 0 || std::countr_zero(m.eof) > firstHigh) {
-      SettleCode(s, base + static_cast<size_t>(firstHigh));
-      if (s.code != CodeGb) m = ClassifyBlock(s.text + base, s.code);
-    }
-  }
+  const BlockMasks m = ClassifyBlock<Code>(s.text + base);
   const uint64_t carry = s.second ? 1 : 0;
   const uint64_t firsts = FirstBytesOfBlock(m.lead, carry);
   const uint64_t seconds = (firsts << 1) | carry;
@@ -244,7 +243,7 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
   // that byte is one.
   if ((seconds & ~m.trail) != 0) return BlockScan::NeedsByteRule;
   const size_t blockEnd = base + BlockBytes;
-  if ((firsts >> 63) != 0 && (blockEnd >= s.n || !IsTrailOf(s.code, s.text[blockEnd]))) return BlockScan::NeedsByteRule;
+  if ((firsts >> 63) != 0 && (blockEnd >= s.n || !IsTrailOf(Code, s.text[blockEnd]))) return BlockScan::NeedsByteRule;
 
   size_t p = base;
   const uint32_t width = s.width;
@@ -301,6 +300,17 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
   s.second = (firsts >> 63) != 0;
   return BlockScan::Done;
 }
+// Detects the code at the block's first byte of 0x80 or above, unless a
+// Ctrl-Z ends the text before it, and scans the block by the code's rule.
+BlockScan ScanBlockIn(ScanState& s, size_t base) {
+  if (s.code == CodeDetect) {
+    const size_t firstHigh = FirstHighByte(s.text + base);
+    if (firstHigh < BlockBytes) SettleCode(s, base + firstHigh);
+  }
+  if (s.code == CodeBig5) return ScanBlock<CodeBig5>(s, base);
+  if (s.code == CodeShiftJis) return ScanBlock<CodeShiftJis>(s, base);
+  return ScanBlock<CodeGb>(s, base);
+}
 }  // namespace
 
 bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
@@ -340,7 +350,7 @@ bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
       ok = ScanBytes(s, s.resume, base + BlockBytes);
       continue;
     }
-    const BlockScan scan = ScanBlock(s, base);
+    const BlockScan scan = ScanBlockIn(s, base);
     ok = scan == BlockScan::Done || (scan == BlockScan::NeedsByteRule && ScanBytes(s, base, base + BlockBytes));
   }
   if (ok && !s.stopped) ok = ScanBytes(s, s.resume > base ? s.resume : base, n);
