@@ -51,6 +51,44 @@ void BM_BuildLineIndex(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildLineIndex)->Arg(80)->Arg(512)->Unit(benchmark::kMillisecond);
 
+// The same text in UTF-8: hanzi of U+4E00 to U+9FA5 in three bytes each.
+std::vector<uint8_t> MakeUtf8Text(size_t size) {
+  std::vector<uint8_t> text;
+  text.reserve(size + 128);
+  uint32_t seed = 12345;
+  while (text.size() < size) {
+    seed = seed * 1103515245u + 12345u;
+    int length = 20 + static_cast<int>((seed >> 16) % 41);
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      if ((seed >> 16) % 4 == 0) {
+        text.push_back(static_cast<uint8_t>('a' + (seed >> 20) % 26));
+      } else {
+        const uint32_t c = 0x4E00 + (seed >> 8) % 0x51A6;
+        text.insert(text.end(), {static_cast<uint8_t>(0xE0 | c >> 12), static_cast<uint8_t>(0x80 | ((c >> 6) & 0x3F)),
+                                 static_cast<uint8_t>(0x80 | (c & 0x3F))});
+      }
+    }
+    text.push_back('\r');
+    text.push_back('\n');
+  }
+  text.resize(size);
+  return text;
+}
+
+void BM_BuildLineIndexUtf8(benchmark::State& state) {
+  std::vector<uint8_t> text = MakeUtf8Text(TextSize);
+  PutDocumentText(nullptr, text.data(), text.size());
+  Settings.charsPerLine = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    int code = CodeUtf8;
+    BuildLineIndex(nullptr, static_cast<uint32_t>(TextSize), &code);
+    benchmark::DoNotOptimize(Document.lineCount);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(TextSize));
+}
+BENCHMARK(BM_BuildLineIndexUtf8)->Arg(80)->Unit(benchmark::kMillisecond);
+
 void BM_DecodeHz(benchmark::State& state) {
   std::vector<uint8_t> hz;
   hz.reserve(TextSize);

@@ -70,8 +70,8 @@ bool ParseWholeOption(const ParsedArgs& args, const char* name, long long low, l
 bool ParseCodeOption(const ParsedArgs& args, int* code) {
   const std::string* name = OptionValue(args, "--code");
   if (name == nullptr) return true;
-  const char* const names[3] = {"gb", "big5", "sjis"};
-  for (int k = 0; k < 3; ++k) {
+  const char* const names[6] = {"gb", "big5", "sjis", "utf8", "utf16le", "utf16be"};
+  for (int k = 0; k < 6; ++k) {
     if (*name == names[k]) {
       *code = k;  // the code types run in this order
       return true;

@@ -14,9 +14,8 @@ const char* const InfoHelp =
     "  --width N   cells per display line (default 80, kept within 16..512)\n";
 
 const char* CodeName(int code) {
-  if (code == CodeBig5) return "Big5";
-  if (code == CodeShiftJis) return "Shift JIS";
-  return "GB";
+  const char* const names[6] = {"GB", "Big5", "Shift JIS", "UTF-8", "UTF-16 LE", "UTF-16 BE"};
+  return code >= CodeGb && code <= CodeUtf16Be ? names[code] : names[CodeGb];
 }
 }  // namespace
 

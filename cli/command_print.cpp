@@ -45,7 +45,8 @@ const char* const PrintHelp =
     "  --spacing N           pixel rows between lines (default 8, kept within 2..16)\n"
     "  --first L, --last L   print display lines L.. up to ..L, counted from 1\n"
     "                        (default the whole document)\n"
-    "  --code gb|big5|sjis   draw in this code instead of the detected one\n"
+    "  --code CODE           draw in this code instead of the detected one: gb, big5,\n"
+    "                        sjis, utf8, utf16le or utf16be\n"
     "  --no-hz               do not decode HZ escapes\n"
     "  -o OUT.pdf            the PDF file to write\n";
 
@@ -238,7 +239,8 @@ int RunPrintCommand(int argc, char** argv, int first) {
   if (output == nullptr) return UsageError("print", "print needs -o OUT.pdf");
 
   int code = -1;
-  if (!ParseCodeOption(args, &code)) return UsageError("print", "--code takes gb, big5 or sjis");
+  if (!ParseCodeOption(args, &code))
+    return UsageError("print", "--code takes gb, big5, sjis, utf8, utf16le or utf16be");
   Paper paper;
   ParsePaper("a4", &paper);
   if (const std::string* text = OptionValue(args, "--paper")) {

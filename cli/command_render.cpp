@@ -18,7 +18,8 @@ const char* const RenderHelp =
     "Loads FILE as the viewer does and draws its display lines with the font\n"
     "file of its code, from beside zk, into a PNG picture: each line is\n"
     "8 x (width + 2, made even) pixels wide and 16 + spacing pixels high.\n"
-    "  --code gb|big5|sjis   draw in this code instead of the detected one\n"
+    "  --code CODE           draw in this code instead of the detected one: gb, big5,\n"
+    "                        sjis, utf8, utf16le or utf16be\n"
     "  --width N             cells per display line (default 80, kept within 16..512)\n"
     "  --spacing N           pixel rows between lines (default 8, kept within 2..16)\n"
     "  --colours TEXT,BACK   palette indexes 0..15 of ink and background (default 15,1)\n"
@@ -128,7 +129,8 @@ int RunRenderCommand(int argc, char** argv, int first) {
   if (output == nullptr) return UsageError("render", "render needs -o OUT.png");
 
   int code = -1;
-  if (!ParseCodeOption(args, &code)) return UsageError("render", "--code takes gb, big5 or sjis");
+  if (!ParseCodeOption(args, &code))
+    return UsageError("render", "--code takes gb, big5, sjis, utf8, utf16le or utf16be");
   long long width = 80, spacing = 8, firstLine = 1, rows = 0;
   if (!ParseWholeOption(args, "--width", -1000000, 1000000, width))
     return UsageError("render", "--width takes a whole number");

@@ -121,7 +121,46 @@ Reading ReadFrom(int code, const uint8_t* bytes, size_t n, size_t p, size_t stop
 }
 }  // namespace
 
+namespace {
+struct Utf8Reading {
+  long score = 0;
+  size_t multibyte = 0;  // well-formed characters of two bytes or more
+  size_t illFormed = 0;
+};
+
+// UTF-8 reads itself: a well-formed character of two bytes or more counts as
+// typical, an ill-formed byte as impossible. Continuation bytes that open
+// the window, and a character the text's end cuts short, are not judged.
+Utf8Reading ReadUtf8(const uint8_t* bytes, size_t n) {
+  const size_t limit = n < DetectionWindow ? n : DetectionWindow;
+  Utf8Reading reading;
+  size_t p = 0;
+  while (p < limit && p < 3 && IsContinuation(bytes[p])) ++p;
+  while (p < limit) {
+    const uint8_t b = bytes[p];
+    if (b == 0x1A) break;
+    if (b < 0x80) {
+      ++p;
+      continue;
+    }
+    const UnicodeStep step = StepUtf8(bytes, p, n);
+    const size_t wanted = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    if (!step.valid && p + wanted > n) break;
+    if (step.valid) {
+      reading.score += Typical;
+      ++reading.multibyte;
+    } else {
+      reading.score += Impossible;
+      ++reading.illFormed;
+    }
+    p += step.length;
+  }
+  return reading;
+}
+}  // namespace
+
 long ScoreCode(int code, const uint8_t* bytes, size_t n) {
+  if (code == CodeUtf8) return ReadUtf8(bytes, n).score;
   // Bytes taken from inside a text may start in the middle of a character:
   // its first run of bytes of 0x80 and above may also be read from the
   // second byte, the first counting as a byte the code cannot place. After
@@ -139,11 +178,31 @@ long ScoreCode(int code, const uint8_t* bytes, size_t n) {
 }
 
 int DetectCode(const uint8_t* bytes, size_t n) {
+  // Well-formed UTF-8 with a character beyond ASCII is UTF-8: legacy text
+  // of any length almost never is. UTF-8 with a few ill-formed bytes still
+  // competes with the other codes.
+  const Utf8Reading utf8 = ReadUtf8(bytes, n);
+  if (utf8.multibyte > 0 && utf8.illFormed == 0) return CodeUtf8;
   int best = CodeGb;
   long bestScore = ScoreCode(CodeGb, bytes, n);
+  if (utf8.score > bestScore) best = CodeUtf8, bestScore = utf8.score;
   for (int code : {CodeBig5, CodeShiftJis}) {
     const long score = ScoreCode(code, bytes, n);
     if (score > bestScore) best = code, bestScore = score;
   }
   return best;
+}
+
+int DetectTextCode(const uint8_t* text, size_t n) {
+  const int marked = CodeOfByteOrderMark(text, n);
+  if (marked >= 0) return marked;
+  for (size_t p = 0; p < n && text[p] != 0x1A; ++p) {
+    if (text[p] >= 0x80) return DetectCode(text + p, n - p);
+  }
+  return CodeGb;
+}
+
+int UnicodeCodeOf(const uint8_t* text, size_t n) {
+  const int marked = CodeOfByteOrderMark(text, n);
+  return marked >= 0 ? marked : CodeUtf8;
 }

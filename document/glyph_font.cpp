@@ -55,7 +55,9 @@ bool InFontLayout(int code, uint8_t lead, uint8_t trail) {
 
 bool LoadCodeFont(WindowRef owner) {
   char path[PathCapacity];
-  bool pathFits = BuildFontPath(path, sizeof path, CodeType);
+  // Every Unicode form draws from the one Unicode font.
+  bool pathFits = IsUnicodeCode(CodeType) ? BuildPathBesideProgram(path, sizeof path, UnicodeFontName)
+                                          : BuildFontPath(path, sizeof path, CodeType);
   FileHandle file = pathFits ? OpenForReading(path) : nullptr;
   uint64_t size = 0;
   if (!file || !MeasureFile(file.get(), &size)) {
@@ -92,6 +94,7 @@ bool LoadCodeFont(WindowRef owner) {
 }
 
 size_t CompleteFontSize(int code) {
+  if (IsUnicodeCode(code)) return UnicodeFontSize;
   // Every position of the code's lead and trail ranges has its glyph.
   constexpr size_t WideGlyphs[3] = {94 * 87, 157 * 89, 189 * 44};
   if (code < 0 || code > 2) code = 0;
@@ -126,4 +129,10 @@ const uint8_t* PairGlyph(int code, uint8_t lead, uint8_t trail, uint8_t mark[32]
   }
   DrawPairMark(lead, trail, mark);
   return mark;
+}
+
+const uint8_t* UnicodeGlyph(char32_t c) {
+  if (c >= UnicodePlaneSize || GlyphFont.size < UnicodeFontHeaderSize) return nullptr;
+  if (((GlyphFont.bytes[c >> 3] >> (c & 7)) & 1) == 0) return nullptr;
+  return GlyphAt(static_cast<int64_t>(UnicodeFontHeaderSize + WideGlyphSize * c), WideGlyphSize);
 }

@@ -32,7 +32,7 @@ extern const char* const ExtensionFontNames[3];
 
 extern GlyphFontRecord GlyphFont;
 
-// The size of a whole font file of code type `code` (GB's outside 0..2).
+// The size of a whole font file of code type `code` (GB's outside the codes).
 size_t CompleteFontSize(int code);
 
 // Loads the font file of the current CodeType from beside the program. On
@@ -54,6 +54,11 @@ const uint8_t* SjisGlyph(uint8_t first, uint8_t second);
 // layout has the position (blank where the file has no glyph), else the
 // mark of the two bytes, drawn into `mark`.
 const uint8_t* PairGlyph(int code, uint8_t lead, uint8_t trail, uint8_t mark[32]);
+
+// The glyph of code point c in the Unicode font when it is the one loaded:
+// 32 bytes, of which a narrow glyph uses the first 16; null when the font
+// has none.
+const uint8_t* UnicodeGlyph(char32_t c);
 
 // The offset of glyph number g of the double-byte area (may be negative).
 constexpr int64_t WideGlyphOffset(int64_t g) { return static_cast<int64_t>(WideGlyphArea) + 32 * g; }

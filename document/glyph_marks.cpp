@@ -20,20 +20,42 @@ void DrawByteMark(uint8_t byte, uint8_t glyph[16]) {
   }
 }
 
-void DrawPairMark(uint8_t lead, uint8_t trail, uint8_t glyph[32]) {
+namespace {
+// Two rows of hex digits, the first five rows down, in a box two cells wide.
+void DrawDigitRows(const uint8_t* digits, int perRow, uint8_t glyph[32]) {
   uint16_t rows[16] = {};
   rows[1] = rows[14] = 0x7FFE;
   for (int row = 2; row <= 13; ++row) rows[row] = 0x4002;
-  // The lead's digits over the trail's, each pair of digits centred.
-  for (int row = 0; row < 5; ++row) {
-    const uint8_t digits[2][2] = {{HexDigits[lead >> 4][row], HexDigits[lead & 15][row]},
-                                  {HexDigits[trail >> 4][row], HexDigits[trail & 15][row]}};
-    for (int line = 0; line < 2; ++line)
-      rows[3 + 5 * line + row] =
-          static_cast<uint16_t>(rows[3 + 5 * line + row] | digits[line][0] << 9 | digits[line][1] << 4);
+  // Each digit three pixels and a gap, the row centred in the box.
+  const int width = 4 * perRow - 1, left = (16 - width) / 2;
+  for (int line = 0; line < 2; ++line) {
+    for (int k = 0; k < perRow; ++k) {
+      const int shift = 16 - (left + 4 * k) - 3;
+      for (int row = 0; row < 5; ++row)
+        rows[3 + 5 * line + row] =
+            static_cast<uint16_t>(rows[3 + 5 * line + row] | HexDigits[digits[line * perRow + k]][row] << shift);
+    }
   }
   for (int row = 0; row < 16; ++row) {
     glyph[2 * row] = static_cast<uint8_t>(rows[row] >> 8);
     glyph[2 * row + 1] = static_cast<uint8_t>(rows[row] & 0xFF);
   }
+}
+}  // namespace
+
+void DrawPairMark(uint8_t lead, uint8_t trail, uint8_t glyph[32]) {
+  // The lead's digits over the trail's.
+  const uint8_t digits[4] = {static_cast<uint8_t>(lead >> 4), static_cast<uint8_t>(lead & 15),
+                             static_cast<uint8_t>(trail >> 4), static_cast<uint8_t>(trail & 15)};
+  DrawDigitRows(digits, 2, glyph);
+}
+
+void DrawCodePointMark(char32_t c, uint8_t glyph[32]) {
+  if (c <= 0xFFFF) {
+    DrawPairMark(static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c & 0xFF), glyph);
+    return;
+  }
+  uint8_t digits[6];
+  for (int k = 0; k < 6; ++k) digits[k] = static_cast<uint8_t>((c >> (4 * (5 - k))) & 15);
+  DrawDigitRows(digits, 3, glyph);
 }

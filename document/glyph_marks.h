@@ -11,3 +11,7 @@ void DrawByteMark(uint8_t byte, uint8_t glyph[16]);
 // A box two cells wide holding the lead's digits above the trail's: 16 rows
 // of two bytes.
 void DrawPairMark(uint8_t lead, uint8_t trail, uint8_t glyph[32]);
+
+// A code point that no glyph shows, in the same box: four hex digits in two
+// rows, or six in two rows of three past the first plane.
+void DrawCodePointMark(char32_t c, uint8_t glyph[32]);

@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "document/detect_code.h"
 #include "document/document.h"
 
 namespace {
@@ -155,7 +156,8 @@ void DecodeHz() {
   const size_t n = Document.textLength;
   uint8_t* text = Document.text.get();
   if (n == 0) return;
-  if (!HoldsHzEscape(text, n)) return;
+  // A Unicode text that happens to hold "~{" is no HZ.
+  if (!HoldsHzEscape(text, n) || IsUnicodeCode(DetectTextCode(text, n))) return;
   const size_t first = FindStop(text, 0, n, false);
   const size_t written = first + DecodeHzBytes(text + first, n - first, text + first);
   std::memset(text + written, 0, n - written);

@@ -6,6 +6,7 @@
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/glyph_marks.h"
+#include "document/unicode_tables.h"
 #include "shell/error_messages.h"
 #include "shell/settings_values.h"
 
@@ -64,11 +65,49 @@ void PutWideGlyph(int cell, const uint8_t* glyph) {
   }
 }
 
+namespace {
+// A Unicode line: each character drawn in its cells from the Unicode font,
+// a character with no glyph as the mark of its code point, a byte that is
+// no character as its own mark; a zero-width character not at all.
+int RenderUnicodeLine(const uint8_t* bytes, size_t count, size_t readable) {
+  const int width = LineBitmap.bytesPerRow;
+  const uint8_t* bitmaps = UnicodeFontBitmaps();
+  uint8_t mark[32];
+  int col = 0;
+  size_t i = 0;
+  while (i < count && col < width) {
+    const UnicodeStep step = StepUnicode(CodeType, bytes, i, readable);
+    const char32_t c = step.codePoint;
+    if (!step.valid || c == 0x7F) {
+      for (size_t k = 0; k < step.length; ++k) {
+        DrawByteMark(bytes[i + k], mark);
+        PutNarrowGlyph(col++, mark);
+      }
+    } else if (c == 0x09) {
+      for (int n = 8 - col % 8; n > 0 && col < width; --n) PutBlankCell(col++);
+    } else if (c < 0x20) {
+      PutBlankCell(col++);
+    } else if (const int cells = CellsWithBitmaps(bitmaps, c); cells > 0) {
+      const uint8_t* glyph = UnicodeGlyph(c);
+      if (glyph == nullptr) DrawCodePointMark(c, mark), glyph = mark;
+      if (cells == 2)
+        PutWideGlyph(col, glyph);
+      else
+        PutNarrowGlyph(col, glyph);
+      col += cells;
+    }
+    i += step.length;
+  }
+  return col < width ? col : width;
+}
+}  // namespace
+
 int RenderLine(const uint8_t* bytes, int count, size_t readable) {
   if (LineBitmap.bits == nullptr) return 0;
   std::memset(LineBitmap.bits.get(), 0, static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
   if (count <= 0 || bytes == nullptr) return 0;
   if (readable < static_cast<size_t>(count)) readable = static_cast<size_t>(count);
+  if (IsUnicodeCode(CodeType)) return RenderUnicodeLine(bytes, static_cast<size_t>(count), readable);
   const int width = LineBitmap.bytesPerRow;
   uint8_t mark[32];
   int col = 0;

@@ -16,6 +16,26 @@ struct LoadedTable {
 
 LoadedTable DecodeTables[3];
 
+struct LoadedBytes {
+  Block<uint8_t> bytes;
+  bool tried = false;
+};
+
+LoadedBytes UnicodeFontHeader;
+
+// The first `count` bytes of a file beside the program that holds `size`;
+// null when it is missing or of another size.
+Block<uint8_t> ReadHead(const char* name, uint64_t size, size_t count) {
+  char path[PathCapacity];
+  if (!BuildPathBesideProgram(path, sizeof path, name)) return nullptr;
+  FileHandle file = OpenForReading(path);
+  uint64_t measured = 0;
+  if (!file || !MeasureFile(file.get(), &measured) || measured != size) return nullptr;
+  Block<uint8_t> bytes = AllocateZeroed<uint8_t>(count);
+  if (!bytes || ReadWhole(file.get(), bytes.get(), count) != count) return nullptr;
+  return bytes;
+}
+
 // A table of `count` little-endian 32-bit cells; null unless the file holds
 // exactly that many.
 Block<uint32_t> ReadCells(const char* name, size_t count) {
@@ -46,6 +66,17 @@ const uint32_t* CodeDecodeTable(int code) {
   return table.cells.get();
 }
 
+const uint8_t* UnicodeFontBitmaps() {
+  if (!UnicodeFontHeader.tried) {
+    UnicodeFontHeader.bytes = ReadHead(UnicodeFontName, UnicodeFontSize, UnicodeFontHeaderSize);
+    UnicodeFontHeader.tried = true;
+  }
+  return UnicodeFontHeader.bytes.get();
+}
+
+int UnicodeCells(char32_t c) { return CellsWithBitmaps(UnicodeFontBitmaps(), c); }
+
 void ForgetUnicodeTables() {
   for (LoadedTable& table : DecodeTables) table = LoadedTable{};
+  UnicodeFontHeader = LoadedBytes{};
 }

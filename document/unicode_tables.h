@@ -27,6 +27,34 @@ constexpr uint32_t TwoCodePoints = 0x80000000u;
 // use and kept; null when the file is missing or not whole.
 const uint32_t* CodeDecodeTable(int code);
 
+// The Unicode font "ZKUNI16.FON" begins with two bitmaps over the code
+// points of the first plane: which have a glyph, and which take two cells.
+constexpr size_t UnicodePlaneSize = 0x10000;
+constexpr size_t UnicodeFontHeaderSize = 2 * UnicodePlaneSize / 8;
+constexpr size_t UnicodeFontSize = UnicodeFontHeaderSize + 32 * UnicodePlaneSize;
+constexpr const char* UnicodeFontName = "ZKUNI16.FON";
+
+// The cells a code point takes in a Unicode text: 0 for the zero-width
+// no-break space (a byte-order mark), 1 for a character whose glyph is
+// narrow, 2 for one whose glyph is wide; a character with no glyph, or past
+// the first plane, shows as a mark of two cells. The font's bitmaps are
+// read from beside the program on first use; without them a character from
+// U+1100 on takes two cells.
+int UnicodeCells(char32_t c);
+
+// The font's two bitmaps, read on first use; null without them.
+const uint8_t* UnicodeFontBitmaps();
+
+// UnicodeCells with the bitmaps in hand, for a loop over many characters.
+constexpr int CellsWithBitmaps(const uint8_t* bitmaps, char32_t c) {
+  if (c == 0xFEFF) return 0;
+  if (c < 0x20 || c == 0x7F) return 1;
+  if (c >= UnicodePlaneSize) return 2;
+  if (bitmaps == nullptr) return c >= 0x1100 ? 2 : 1;
+  const bool present = ((bitmaps[c >> 3] >> (c & 7)) & 1) != 0;
+  const bool wide = ((bitmaps[UnicodePlaneSize / 8 + (c >> 3)] >> (c & 7)) & 1) != 0;
+  return present && !wide ? 1 : 2;
+}
 // Forgets the tables read, so that the next use reads them again (after the
 // program's path changes).
 void ForgetUnicodeTables();

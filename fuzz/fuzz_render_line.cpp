@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetForFuzzing();
   FuzzInput input{data, size};
-  CodeType = TakeByte(input) % 3;
+  CodeType = TakeByte(input) % 6;
   Settings.charsPerLine = ClampCharsPerLine(TakeWord(input) % 600);
   Settings.lineSpacing = TakeByte(input) % 17;
   int clientWidth = TakeWord(input) - 1000;

@@ -62,7 +62,8 @@ Bytes Decoded(Bytes in, HzForm form) {
 // detects.
 bool IndexesAsTheByteRule(const Bytes& text, int width) {
   Settings.charsPerLine = width;
-  for (int asked : {int{CodeGb}, int{CodeBig5}, int{CodeShiftJis}, CodeDetect}) {
+  for (int asked :
+       {int{CodeGb}, int{CodeBig5}, int{CodeShiftJis}, int{CodeUtf8}, int{CodeUtf16Le}, int{CodeUtf16Be}, CodeDetect}) {
     int code = asked;
     if (!PutDocumentText(nullptr, text.data(), text.size()) || !BuildLineIndex(nullptr, Document.textLength, &code))
       return false;
@@ -75,8 +76,8 @@ bool IndexesAsTheByteRule(const Bytes& text, int width) {
 // Texts of the bytes that decide: leads and trails of every code, GB 18030's digits, TAB, LF, CR, now
 // and then a Ctrl-Z; profile 0 is plain GB text, 1 mostly high bytes, 2 mostly control bytes.
 Bytes RandomText(std::minstd_rand& random, size_t length, int profile) {
-  static const uint8_t Deciding[] = {0x09, 0x0A, 0x0D, 0x00, 0x30, 0x39, 0x40, 0x7E, 0x7F, 0x80,
-                                     0x81, 0xA0, 0xA1, 0xB0, 0xDF, 0xE0, 0xFC, 0xFD, 0xFE, 0xFF};
+  static const uint8_t Deciding[] = {0x09, 0x0A, 0x0D, 0x00, 0x30, 0x39, 0x40, 0x7E, 0x7F, 0x80, 0x81, 0xA0, 0xA1, 0xB0,
+                                     0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF, 0xF0, 0xF4, 0xFC, 0xFD, 0xFE, 0xFF};
   Bytes text;
   while (text.size() < length) {
     const auto pick = random() % 100;
@@ -292,6 +293,15 @@ TEST(LineIndex, TheBlockScanEqualsTheByteRuleOnRandomTextsAndWhereLinesAndBlocks
     Bytes text = RandomText(random, 20000 + random() % 20000, round % 3);
     for (int width : {16, 17, 63, 64, 65, 80, 81, 127, 512}) ASSERT_TRUE(IndexesAsTheByteRule(text, width)) << width;
   }
+  // UTF-8 text as it is written: hanzi, kana, punctuation, letters, line ends, now and then a character
+  // of another plane or a stray byte; blocks whole and broken, lines filling everywhere.
+  static const char* const Pieces[] = {"\xE4\xB8\xAD", "\xE6\x96\x87", "\xE3\x81\x82", "\xEF\xBC\x8C",     "ab",  " ",
+                                       "\r\n",         "\t",           "\xC3\xA9",     "\xF0\x9F\x98\x80", "\xB0"};
+  for (int round = 0; round < 20; ++round) {
+    std::string text;
+    while (text.size() < 30000) text += Pieces[random() % 100 < 90 ? random() % 6 : 6 + random() % 5];
+    for (int width : {16, 17, 63, 80, 81, 512}) ASSERT_TRUE(IndexesAsTheByteRule(ToBytes(text), width)) << width;
+  }
   // Each pattern moved along by every offset meets the end of a display line
   // and the edges of the 64-byte blocks at every cell: a lead in the last
   // cell and past it, a TAB across the line end, CR LF split, a lead before
@@ -300,7 +310,8 @@ TEST(LineIndex, TheBlockScanEqualsTheByteRuleOnRandomTextsAndWhereLinesAndBlocks
   const Bytes patterns[] = {{0xB0, 0xA1}, {0xB0, 0xB0, 0xB0, 'a'}, {0xB0, '\r', '\n', 0xA1}, {0xB0, '\t', 0xA1, '\t'},
       {0xB0, '\n', 0xA1, 'b', '\n'}, {'\r', '\n'}, {'\t', 'x', '\t', '\t'}, {0xB0, 0x1A, 0xA1},
       {0x81, 0x40, 0xA4, 0x40}, {0xA4, 0x7E, 0xA4, 0xA1}, {'a', 0xB0}, {0x81, 0x30, 0x81, 0x30},
-      {0xB1, 0x88, 0x9F, 0xE0}, {0xA4, 0x80, 0xA4}};
+      {0xB1, 0x88, 0x9F, 0xE0}, {0xA4, 0x80, 0xA4}, {0xE4, 0xB8, 0xAD, 'a'}, {0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, '\t'},
+      {0xE4, 0xB8, '\n', 0xAD}, {0xF0, 0x9F, 0x98, 0x80}, {0xC3, 0xA9, 0xE3, 0x80, 0x82}, {0xEF, 0xBC, 0x8C, 0x1A}};
   // clang-format on
   for (const Bytes& pattern : patterns) {
     for (size_t offset = 0; offset <= 140; ++offset) {

@@ -7,6 +7,42 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/unicode_tables.h"
+
+// A Unicode character by the letter of UTF-8 and UTF-16: its length, and its
+// code point, or -1 when the bytes are no character (then one byte in UTF-8,
+// a unit in UTF-16, or an odd last byte).
+struct CharacterByRule {
+  size_t length;
+  long codePoint;
+};
+
+inline CharacterByRule Utf8ByRule(const uint8_t* text, size_t p, size_t n) {
+  auto in = [](int b, int low, int high) { return b >= low && b <= high; };
+  const int b = text[p];
+  if (b < 0x80) return {1, b};
+  // The lead's length, and the range its second byte must lie in.
+  int length = 0, low = 0x80, high = 0xBF;
+  if (in(b, 0xC2, 0xDF)) length = 2;
+  if (in(b, 0xE0, 0xEF)) length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
+  if (in(b, 0xF0, 0xF4)) length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+  if (length == 0 || p + length > n || !in(text[p + 1], low, high)) return {1, -1};
+  long c = b & (0xFF >> (length + 1));
+  for (int k = 1; k < length; ++k) {
+    if (!in(text[p + k], 0x80, 0xBF)) return {1, -1};
+    c = c << 6 | (text[p + k] & 0x3F);
+  }
+  return {static_cast<size_t>(length), c};
+}
+
+inline CharacterByRule Utf16ByRule(const uint8_t* text, size_t p, size_t n, bool bigEndian) {
+  auto unit = [&](size_t at) { return bigEndian ? text[at] << 8 | text[at + 1] : text[at + 1] << 8 | text[at]; };
+  if (p + 1 >= n) return {1, -1};
+  const long first = unit(p);
+  if (first < 0xD800 || first > 0xDFFF) return {2, first};
+  if (first >= 0xDC00 || p + 3 >= n || unit(p + 2) < 0xDC00 || unit(p + 2) > 0xDFFF) return {2, -1};
+  return {4, 0x10000 + ((first - 0xD800) << 10) + (unit(p + 2) - 0xDC00)};
+}
 
 // How many bytes the character at text[p] takes in `code`: a lead and its
 // trail, GB 18030's four bytes, or one byte (a single byte, or a byte that is
@@ -26,8 +62,35 @@ inline size_t CharacterLengthByRule(int code, const uint8_t* text, size_t p, siz
   return four ? 4 : 1;
 }
 
+// Display line starts in a Unicode text: a character takes its cells (the
+// font's, through UnicodeCells), a byte that is no character one.
+inline std::vector<uint32_t> IndexUnicodeByRule(const uint8_t* text, size_t n, int width, int code) {
+  std::vector<uint32_t> entries;
+  if (n > 0) entries.push_back(0);
+  int col = 0;
+  size_t p = 0;
+  while (p < n) {
+    const CharacterByRule c = code == CodeUtf8 ? Utf8ByRule(text, p, n) : Utf16ByRule(text, p, n, code == CodeUtf16Be);
+    if (c.codePoint == 0x1A) break;  // Ctrl-Z ends the text
+    if (c.codePoint == 0x09)
+      col = col - col % 8 + 8;
+    else if (c.codePoint == 0x0A)
+      col = width;
+    else
+      col += c.codePoint < 0 ? static_cast<int>(c.length) : UnicodeCells(static_cast<char32_t>(c.codePoint));
+    p += c.length;
+    if (col >= width) {
+      entries.push_back(static_cast<uint32_t>(p));
+      col = 0;
+    }
+  }
+  if (col > 0) entries.push_back(static_cast<uint32_t>(p));
+  return entries;
+}
+
 // Display line starts: 0, then the end of every display line.
 inline std::vector<uint32_t> IndexByteByByte(const uint8_t* text, size_t n, int width, int code) {
+  if (IsUnicodeCode(code)) return IndexUnicodeByRule(text, n, width, code);
   std::vector<uint32_t> entries;
   if (n > 0) entries.push_back(0);
   int col = 0;
