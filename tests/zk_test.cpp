@@ -300,7 +300,7 @@ TEST_F(ZkTest, CommandsDoWhatTheySayAndFailWithTheSystemMessages) {
   }
   // Words that do not fit.
   for (const char* words :
-       {"", "frobnicate x", "info --bogus x", "info", "info a b", "render a.gb", "render --code utf8 a.gb -o out",
+       {"", "frobnicate x", "info --bogus x", "info", "info a b", "render a.gb", "render --code latin1 a.gb -o out",
         "render --colours 16,1 a.gb -o out", "render --colours 15 a.gb -o out", "render --first 0 a.gb -o out",
         "info --width 99999999999999999999 long.txt", "convert a b", "convert --big5 --hz a b", "convert --big5 a",
         "convert --big5 a b c", "convert --gb a b", "tables", "tables --hz x"})
