@@ -122,6 +122,14 @@ char32_t Decode(const char* charset, int code) {
   return DecodeBytes(charset, {static_cast<char>(code >> 8), static_cast<char>(code)});
 }
 
+// UTF-8 of one character.
+std::string Utf8(char32_t c) {
+  if (c < 0x80) return std::string(1, static_cast<char>(c));
+  if (c < 0x800) return {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+  return {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+          static_cast<char>(0x80 | (c & 0x3F))};
+}
+
 // The glyph of a character of `code` in its built font, loaded from beside
 // the programs as the viewer loads it; a code above 0xFF is two bytes.
 Bytes BuiltGlyph(int code, int character) {
@@ -816,5 +824,39 @@ TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
       }
     }
     for (int x = 0; x < picture.width; ++x) ASSERT_EQ(picture.At(x, 0), c.back);
+  }
+}
+
+TEST_F(ZkTest, UnicodeTextsDrawAsTheirLegacyFormsDo) {
+  std::filesystem::create_symlink(DataFile("ZKUNI16.FON"), folder.File("ZKUNI16.FON"));
+  // Every GB 2312 character, 40 to a line, in GB and in UTF-8 (with a mark before it) and UTF-16: the
+  // pictures are equal pixel for pixel.
+  std::string gb, utf8 = "\xEF\xBB\xBF", utf16 = "\xFF\xFE";
+  int onLine = 0;
+  for (int lead = 0xA1; lead <= 0xF7; ++lead) {
+    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+      const char32_t c = Decode("GB2312", lead << 8 | trail);
+      if (c == 0) continue;
+      gb += {static_cast<char>(lead), static_cast<char>(trail)};
+      utf8 += Utf8(c);
+      utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+      if (++onLine == 40) {
+        gb += "\r\n", utf8 += "\r\n", utf16 += std::string("\r\0\n\0", 4);
+        onLine = 0;
+      }
+    }
+  }
+  const struct {
+    std::string legacy, unicode;
+  } pairs[] = {{.legacy = gb, .unicode = utf8}, {.legacy = gb, .unicode = utf16}};
+  for (const auto& [legacy, unicode] : pairs) {
+    WriteFile(folder.File("legacy"), ToBytes(legacy));
+    WriteFile(folder.File("unicode"), ToBytes(unicode));
+    ASSERT_EQ(Run("zk render --rows 200 legacy -o legacy.png").status, 0);
+    ASSERT_EQ(Run("zk render --rows 200 unicode -o unicode.png").status, 0);
+    const Picture legacyPicture = ReadPicture(folder.File("legacy.png")),
+                  unicodePicture = ReadPicture(folder.File("unicode.png"));
+    EXPECT_GT(legacyPicture.height, 0);
+    EXPECT_EQ(legacyPicture.rgb, unicodePicture.rgb) << unicode.substr(0, 12);
   }
 }
