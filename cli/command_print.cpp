@@ -78,6 +78,7 @@ bool ParsePaper(const std::string& text, Paper* paper) {
 // that is no UTF-8) as "?", so that "&f" draws the name in the ZK font.
 std::string CodeBytesFromUtf8(const char* utf8, int code) {
   static const char* const Names[] = {"GB2312", "BIG5", "CP932"};
+  if (IsUnicodeCode(code)) return utf8;
   std::string out;
   iconv_t convert = iconv_open(Names[code >= 0 && code <= 2 ? code : 0], "UTF-8");
   if (convert == reinterpret_cast<iconv_t>(-1)) return out;
@@ -180,7 +181,7 @@ void PrintEdgeLine(void* context, int which, int page) {
   size_t length = ComposeHeaderFooter(templateText.c_str(), page, job->fileName.c_str(), now, job->layout.charsPerLine,
                                       line, sizeof line);
   if (length == 0) return;
-  int cells = RenderLine(line, static_cast<int>(length), length);
+  int cells = RenderText(HeaderCodeOf(CodeType), line, static_cast<int>(length), length);
   PlaceLine(*job, cells, which == 0 ? HeaderTop(job->layout) : FooterTop(job->layout));
 }
 

@@ -25,6 +25,10 @@ enum CodeTypes { CodeGb = 0, CodeBig5 = 1, CodeShiftJis = 2, CodeUtf8 = 3, CodeU
 constexpr bool IsUnicodeCode(int code) { return code >= CodeUtf8 && code <= CodeUtf16Be; }
 constexpr bool IsUtf16Code(int code) { return code == CodeUtf16Le || code == CodeUtf16Be; }
 
+// The code a header or footer is composed in: the document's, but UTF-8 for
+// any Unicode text (a template and a file name are UTF-8 already).
+constexpr int HeaderCodeOf(int code) { return IsUnicodeCode(code) ? CodeUtf8 : code; }
+
 constexpr bool IsGbLead(uint8_t b) { return b >= 0x81 && b <= 0xFE; }
 constexpr bool IsGbTrail(uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 constexpr bool IsBig5Lead(uint8_t b) { return b >= 0x81 && b <= 0xFE; }

@@ -69,14 +69,14 @@ namespace {
 // A Unicode line: each character drawn in its cells from the Unicode font,
 // a character with no glyph as the mark of its code point, a byte that is
 // no character as its own mark; a zero-width character not at all.
-int RenderUnicodeLine(const uint8_t* bytes, size_t count, size_t readable) {
+int RenderUnicodeLine(int code, const uint8_t* bytes, size_t count, size_t readable) {
   const int width = LineBitmap.bytesPerRow;
   const uint8_t* bitmaps = UnicodeFontBitmaps();
   uint8_t mark[32];
   int col = 0;
   size_t i = 0;
   while (i < count && col < width) {
-    const UnicodeStep step = StepUnicode(CodeType, bytes, i, readable);
+    const UnicodeStep step = StepUnicode(code, bytes, i, readable);
     const char32_t c = step.codePoint;
     if (!step.valid || c == 0x7F) {
       for (size_t k = 0; k < step.length; ++k) {
@@ -103,11 +103,15 @@ int RenderUnicodeLine(const uint8_t* bytes, size_t count, size_t readable) {
 }  // namespace
 
 int RenderLine(const uint8_t* bytes, int count, size_t readable) {
+  return RenderText(CodeType, bytes, count, readable);
+}
+
+int RenderText(int code, const uint8_t* bytes, int count, size_t readable) {
   if (LineBitmap.bits == nullptr) return 0;
   std::memset(LineBitmap.bits.get(), 0, static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
   if (count <= 0 || bytes == nullptr) return 0;
   if (readable < static_cast<size_t>(count)) readable = static_cast<size_t>(count);
-  if (IsUnicodeCode(CodeType)) return RenderUnicodeLine(bytes, static_cast<size_t>(count), readable);
+  if (IsUnicodeCode(code)) return RenderUnicodeLine(code, bytes, static_cast<size_t>(count), readable);
   const int width = LineBitmap.bytesPerRow;
   uint8_t mark[32];
   int col = 0;
@@ -126,9 +130,9 @@ int RenderLine(const uint8_t* bytes, int count, size_t readable) {
     }
     // Bytes pair by the code's rule, as the line index reads them; a lead
     // at the end of the string pairs with the byte after it when readable.
-    const CharacterStep step = StepCharacter(CodeType, bytes, i, readable);
+    const CharacterStep step = StepCharacter(code, bytes, i, readable);
     if (step.kind == CharacterPair) {
-      PutWideGlyph(col, PairGlyph(CodeType, b, bytes[i + 1], mark));
+      PutWideGlyph(col, PairGlyph(code, b, bytes[i + 1], mark));
       col += 2;
     } else if (step.kind == CharacterSingle) {
       PutNarrowGlyph(col++, SingleByteGlyph(b));

@@ -36,6 +36,10 @@ bool AllocateLineBitmap(WindowRef view, int clientWidth);
 // line took, at most bytesPerRow.
 int RenderLine(const uint8_t* bytes, int count, size_t readable);
 
+// The same in code `code` rather than the current one: a header or footer,
+// which is composed in UTF-8 for a Unicode text.
+int RenderText(int code, const uint8_t* bytes, int count, size_t readable);
+
 // Write one glyph at `cell`; cells outside the bitmap are not drawn, and of a
 // wide glyph in the last cell only the left half. A null glyph is blank.
 void PutBlankCell(int cell);

@@ -1,6 +1,8 @@
 #include "print/print_job_win32.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "document/document.h"
 #include "document/line_bitmap.h"
@@ -32,7 +34,7 @@ void OpenPage(void* context, int page) {
 void PrintBodyLine(void* context, int line, int y) {
   HDC dc = static_cast<HDC>(context);
   RowText row = RowTextForLine(line);
-  PrintTextLine(dc, row.bytes, row.count, row.readable, y);
+  PrintTextLine(dc, CodeType, row.bytes, row.count, row.readable, y);
   // Not every driver calls the abort procedure while a page is drawn; asked
   // after every line, a Cancel takes effect before the next one.
   PrintAbortProc(dc, 0);
@@ -80,6 +82,12 @@ void CodeBytesFromUtf8(const char* utf8, int code, char* out, size_t outSize) {
   out[0] = '\0';
   std::wstring wide = WideFromUtf8(utf8);
   if (wide.empty()) return;
+  if (IsUnicodeCode(code)) {
+    const size_t length = std::min(std::strlen(utf8), outSize - 1);
+    std::memcpy(out, utf8, length);
+    out[length] = '\0';
+    return;
+  }
   UINT page = CodePages[code >= 0 && code <= 2 ? code : 0];
   int written = WideCharToMultiByte(page, 0, wide.c_str(), -1, out, static_cast<int>(outSize), "?", nullptr);
   // A name too long for `out` is cut, never left unterminated.
@@ -165,8 +173,8 @@ void PrintDocument(HWND owner, HDC printerDC, bool selectionOnly) {
   EndDoc(printerDC);
 }
 
-void PrintTextLine(HDC printerDC, const uint8_t* bytes, int length, size_t readable, int y) {
-  int cells = RenderLine(bytes, length, readable);
+void PrintTextLine(HDC printerDC, int code, const uint8_t* bytes, int length, size_t readable, int y) {
+  int cells = RenderText(code, bytes, length, readable);
   if (LineBitmap.bits == nullptr) return;
   // A copy of its own, taken before anything can pump messages (the view may
   // render into the line bitmap then), with ink as clear bits: copied as it
@@ -219,7 +227,7 @@ void PrintHeaderFooter(HDC printerDC, int which, int page) {
   size_t length = ComposeHeaderFooter(templateText, page, name, now, Settings.charsPerLine, line, sizeof line);
   if (length == 0) return;
   int y = which == 0 ? HeaderTop(PrintState.layout) : FooterTop(PrintState.layout);
-  PrintTextLine(printerDC, line, static_cast<int>(length), length, y);
+  PrintTextLine(printerDC, HeaderCodeOf(CodeType), line, static_cast<int>(length), length, y);
 }
 
 BOOL CALLBACK PrintAbortProc(HDC, int) {

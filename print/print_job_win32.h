@@ -37,10 +37,10 @@ int32_t ShowPrintDialog(HWND owner, WPARAM, WPARAM, LPARAM);
 // Runs one job on `printerDC` and deletes the DC before it returns.
 void PrintDocument(HWND owner, HDC printerDC, bool selectionOnly);
 
-// Renders `length` bytes (`readable` of them may be read) and stretches them
+// Renders `length` bytes of code `code` (`readable` of them may be read) and stretches them
 // onto the page at (leftMargin, y) through a bitmap of their own, in which
 // ink is a clear bit.
-void PrintTextLine(HDC printerDC, const uint8_t* bytes, int length, size_t readable, int y);
+void PrintTextLine(HDC printerDC, int code, const uint8_t* bytes, int length, size_t readable, int y);
 
 // Stretches the first charsPerLine cells of `bitmap` across the print width
 // at (x, y), and cells past them (up to `cells`) on at the same scale; clear

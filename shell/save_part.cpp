@@ -22,7 +22,13 @@ bool WriteSelectedLines(WindowRef owner, const char* path) {
   // Display lines are consecutive stretches of the text: the part is one run
   // of bytes, with the text's own line ends where they fall.
   TextRange range = SelectedText(Selection);
-  if (!WriteReplacement(&file, Document.text.get() + range.start, range.end - range.start)) {
+  // A part of a UTF-16 text opens alone only with the byte-order mark in front.
+  const uint8_t* part = Document.text.get() + range.start;
+  const size_t length = range.end - range.start;
+  const uint8_t marks[2][2] = {{0xFF, 0xFE}, {0xFE, 0xFF}};
+  const bool marked = IsUtf16Code(CodeType) && CodeOfByteOrderMark(part, length) != CodeType;
+  if ((marked && !WriteReplacement(&file, marks[CodeType == CodeUtf16Be], 2)) ||
+      !WriteReplacement(&file, part, length)) {
     AbandonReplacement(&file);
     ShowErrorBox(owner, ErrorWriteFile, path, StyleStop);
     return false;

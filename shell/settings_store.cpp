@@ -60,7 +60,7 @@ void WriteStoredSettings(WriteSettingText write, int code, const FramePlacement*
   WriteInteger(write, "LinePitch", Settings.lineSpacing);
   WriteInteger(write, "TextColor", Settings.backIndex);
   WriteInteger(write, "BackColor", Settings.textIndex);
-  WriteInteger(write, "Country", code);
+  WriteInteger(write, "Country", StoredCodeType(code));
   WriteInteger(write, "ToolBar", Settings.showToolbar);
   WriteInteger(write, "SupportHZ", Settings.supportHZ);
   if (placement == nullptr) return;

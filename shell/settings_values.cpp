@@ -27,7 +27,9 @@ int ClampColourIndex(int value) {
   return value;
 }
 
-int ClampCodeType(int value) { return value >= 0 && value <= 2 ? value : 0; }
+int ClampCodeType(int value) { return value >= 0 && value <= 3 ? value : 0; }
+
+int StoredCodeType(int code) { return code >= 3 && code <= 5 ? 3 : ClampCodeType(code); }
 
 void ApplyColourIndexes() {
   Settings.textColour = ColourPalette[ClampColourIndex(Settings.textIndex)];

@@ -31,8 +31,13 @@ int ClampLineSpacing(int value);
 int DrawnLineSpacing(int value);
 // Above 15 becomes 15, below 0 becomes 1.
 int ClampColourIndex(int value);
-// A stored code outside 0..2 becomes GB.
+// A stored code outside 0..3 becomes GB.
 int ClampCodeType(int value);
+
+// What "Country" stores for a code: 0 GB, 1 Big5, 2 Shift JIS, 3 Unicode in
+// any of its forms (a stored 3 reads back as UTF-8, the form a new text is
+// taken in until its own is known).
+int StoredCodeType(int code);
 
 // textColour and backColour from their indexes.
 void ApplyColourIndexes();

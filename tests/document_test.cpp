@@ -122,7 +122,8 @@ int64_t OffsetOf(Lookup lookup, int first, int second) {
 
 // The bitmap as the marked font draws `cells` from the left, the rest clear: ' ' is a blank cell,
 // '<' and '>' the halves of wide glyph g, '?' the mark of the next byte of `marks`, '[' and ']' the
-// mark of its next two bytes, any other character its single-byte glyph.
+// mark of its next two bytes, '{' and '}' the mark of the code point its next three bytes make, any
+// other character its single-byte glyph.
 Bytes Drawn(const std::string& cells, int g = 0, const std::string& marks = "") {
   Bytes bits(static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight, 0);
   size_t nextMark = 0;
@@ -130,16 +131,21 @@ Bytes Drawn(const std::string& cells, int g = 0, const std::string& marks = "") 
   for (size_t cell = 0; cell < cells.size(); ++cell) {
     const int c = static_cast<uint8_t>(cells[cell]);
     if (c == '?') DrawByteMark(static_cast<uint8_t>(marks.at(nextMark++)), mark);
+    if (c == '{') {
+      const auto at = [&](size_t k) { return static_cast<char32_t>(static_cast<uint8_t>(marks.at(nextMark + k))); };
+      DrawCodePointMark(at(0) << 16 | at(1) << 8 | at(2), mark);
+      nextMark += 3;
+    }
     if (c == '[')
       DrawPairMark(static_cast<uint8_t>(marks.at(nextMark)), static_cast<uint8_t>(marks.at(nextMark + 1)), mark);
     if (c == '[') nextMark += 2;
     for (int k = 0; k < 16; ++k) {
       int at = 2 * k + (c == '>'), wide = at == 0 ? (g + 1) & 0xFF : at == 1 ? (g + 1) >> 8 : at;
-      int ink = c == ' '               ? 0
-                : c == '<' || c == '>' ? wide
-                : c == '?'             ? mark[k]
-                : c == '[' || c == ']' ? mark[2 * k + (c == ']')]
-                                       : c ^ k;
+      int ink = c == ' '                                       ? 0
+                : c == '<' || c == '>'                         ? wide
+                : c == '?'                                     ? mark[k]
+                : c == '[' || c == ']' || c == '{' || c == '}' ? mark[2 * k + (c == ']' || c == '}')]
+                                                               : c ^ k;
       bits[(GlyphTop() + k) * LineBitmap.bytesPerRow + cell] = uint8_t(ink);
     }
   }
@@ -661,4 +667,65 @@ TEST(DocumentCode, ACodeChosenByHandBreaksTheTextByItsPairingAndALineIsFoundByOf
   EXPECT_EQ(LineHolding(5), 0);
   EXPECT_TRUE(SwitchDocumentCode(nullptr, CodeBig5));
   EXPECT_EQ(CodeType, CodeBig5);
+}
+
+TEST(Glyphs, AUnicodeLineTakesEachCharactersCellsFromTheUnicodeFontAndMarksWhatItLacks) {
+  // A Unicode font beside the program holding 'a' (narrow, the marked single-byte glyph) and U+4E2D
+  // (wide, marked glyph 7) only.
+  ScratchFolder folder;
+  SetModulePath(folder.File("zk").c_str());
+  Bytes font(UnicodeFontSize, 0);
+  const Bytes marked = MakeMarkedFont(4096 + 32 * 8);
+  for (const char32_t c : {char32_t{'a'}, char32_t{0x4E2D}}) font[c >> 3] = uint8_t(font[c >> 3] | 1 << (c & 7));
+  font[8192 + (0x4E2D >> 3)] = uint8_t(font[8192 + (0x4E2D >> 3)] | 1 << (0x4E2D & 7));
+  std::copy_n(marked.begin() + 16 * 'a', 16, font.begin() + 16384 + 32 * 'a');
+  std::copy_n(marked.begin() + 4096 + 32 * 7, 32, font.begin() + 16384 + 32 * 0x4E2D);
+  WriteFile(folder.File("ZKUNI16.FON"), font);
+  const int U8 = CodeUtf8, Le = CodeUtf16Le, Be = CodeUtf16Be;
+  // The code and bytes; the cells drawn, and the bytes marked. A character with no glyph shows its
+  // code point, one past the first plane too; a byte that is no character, and DEL, their own; a
+  // byte-order mark nothing; a control character a blank, a TAB its run.
+  const struct {
+    int code;
+    std::string bytes, cells, marks = "";
+  } cases[] = {
+      {.code = U8,
+       .bytes = "a\xE4\xB8\xAD"
+                "a",
+       .cells = "a<>a"},
+      {.code = U8,
+       .bytes = "\xEF\xBB\xBF"
+                "a\tZ",
+       .cells = "a       []",
+       .marks = std::string("\0Z", 2)},
+      {.code = U8,
+       .bytes = "\xE4\xB8"
+                "a\x7F\x01",
+       .cells = "??a? ",
+       .marks = "\xE4\xB8\x7F"},
+      {.code = U8,
+       .bytes = "\xF0\x9F\x98\x80"
+                "a",
+       .cells = "{}a",
+       .marks = std::string("\x01\xF6\x00", 3)},
+      {.code = Le,
+       .bytes = std::string("\xFF\xFE"
+                            "a\0\x2D\x4E\x00\xD8"
+                            "a",
+                            9),
+       .cells = "a<>???",
+       .marks = std::string("\x00\xD8"
+                            "a",
+                            3)},
+      {.code = Be, .bytes = std::string("\0a\x4E\x2D", 4), .cells = "a<>"},
+  };
+  for (const auto& [code, bytes, cells, marks] : cases) {
+    SCOPED_TRACE(cells);
+    CodeType = code;
+    ASSERT_TRUE(LoadCodeFont(nullptr));
+    Settings.charsPerLine = 80;
+    ASSERT_TRUE(AllocateLineBitmap(nullptr, 640));
+    RenderLine(ToBytes(bytes).data(), static_cast<int>(bytes.size()), bytes.size());
+    EXPECT_EQ(BitmapHeld(), Drawn(cells, 7, marks)) << bytes;
+  }
 }

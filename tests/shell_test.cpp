@@ -269,8 +269,16 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeWrittenOnesReadBackAndASwatchPic
       {"CharsPerLine=1000 LinePitch=17 Country=2 TextColor=0 BackColor=14",
        {512, 16, 14, 0, 0x00FFFF, 0, 1, 1, CodeShiftJis, 0, 0, 0, 0}},
       {"CharsPerLine=4294967376 Country=-1 BackColor=0", {512, 8, 0, 1, 0, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}},
-      {"CharsPerLine=100cells Country=1", {100, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeBig5, 0, 0, 0, 0}}};
+      {"CharsPerLine=100cells Country=1", {100, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeBig5, 0, 0, 0, 0}},
+      {"Country=3", {80, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeUtf8, 0, 0, 0, 0}},
+      {"Country=4", {80, 8, 15, 1, 0xFFFFFF, 0x800000, 1, 1, CodeGb, 0, 0, 0, 0}}};
   for (const auto& [file, read] : cases) EXPECT_EQ(ReadBack(file), read) << file;
+  // Every Unicode form is stored as Unicode.
+  for (int code : {int{CodeUtf8}, int{CodeUtf16Le}, int{CodeUtf16Be}}) {
+    stored.clear();
+    WriteStoredSettings(WriteStored, code, nullptr);
+    EXPECT_EQ(stored["Country"], "3") << code;
+  }
   Settings = SettingsRecord{100, 4, 14, 2, 0x00FFFF, 0x008000, 0, 0};
   FramePlacement frame{5, 6, 705, 506};
   stored.clear();
@@ -621,4 +629,36 @@ TEST(SavePart, AFileIsReplacedOnlyOnYesAndWholeTheOpenDocumentNeverAndEveryFailu
   }
   // Nothing but what the cases wrote.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 5);
+}
+
+TEST(SavePart, APartOfAUtf16TextHasItsByteOrderMarkInFront) {
+  ScratchFolder folder;
+  const std::string part = folder.File("part.txt");
+  // Two lines of "ab" CR LF in each byte order, the mark in front; a part from the first line has the
+  // mark already, one from the second gets it.
+  const struct {
+    Bytes text;
+    int firstLine;
+    Bytes saved;
+  } cases[] = {
+      {.text = {0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0, 'b', 0, '\r', 0, '\n', 0},
+       .firstLine = 1,
+       .saved = {0xFF, 0xFE, 'b', 0, '\r', 0, '\n', 0}},
+      {.text = {0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n', 0, 'b', 0, '\r', 0, '\n'},
+       .firstLine = 1,
+       .saved = {0xFE, 0xFF, 0, 'b', 0, '\r', 0, '\n'}},
+      {.text = {0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0, 'b', 0, '\r', 0, '\n', 0},
+       .firstLine = 0,
+       .saved = {0xFF, 0xFE, 'a', 0, '\r', 0, '\n', 0}},
+      // A UTF-8 part is its bytes alone.
+      {.text = ToBytes("\xEF\xBB\xBF\xE4\xB8\xAD\r\nb\r\n"), .firstLine = 1, .saved = ToBytes("b\r\n")},
+  };
+  for (const auto& [text, firstLine, saved] : cases) {
+    WriteFile(folder.File("text"), text);
+    ASSERT_TRUE(LoadAndIndexDocument(nullptr, folder.File("text").c_str()));
+    std::filesystem::remove(PathFromUtf8(part));
+    Selection = {firstLine, firstLine, 0};
+    EXPECT_TRUE(WriteSelectedLines(nullptr, part.c_str()));
+    EXPECT_EQ(ReadFile(part), saved) << CodeType;
+  }
 }
