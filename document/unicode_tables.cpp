@@ -22,6 +22,12 @@ struct LoadedBytes {
 };
 
 LoadedBytes UnicodeFontHeader;
+LoadedBytes EncodeTables[3];
+LoadedBytes FourBytes;
+constexpr const char* EncodeTableNames[3] = {"UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL"};
+
+// A table read whole on first use and kept.
+const uint8_t* Loaded(LoadedBytes& table, const char* name, size_t size);
 
 // The first `count` bytes of a file beside the program that holds `size`;
 // null when it is missing or of another size.
@@ -74,9 +80,28 @@ const uint8_t* UnicodeFontBitmaps() {
   return UnicodeFontHeader.bytes.get();
 }
 
+namespace {
+const uint8_t* Loaded(LoadedBytes& table, const char* name, size_t size) {
+  if (!table.tried) {
+    table.bytes = ReadHead(name, size, size);
+    table.tried = true;
+  }
+  return table.bytes.get();
+}
+}  // namespace
+
+const uint8_t* CodeEncodeTable(int code) {
+  if (code < CodeGb || code > CodeShiftJis) return nullptr;
+  return Loaded(EncodeTables[code], EncodeTableNames[code], EncodeTableSize);
+}
+
+const uint8_t* FourByteTable() { return Loaded(FourBytes, "GB4UNI.TBL", 2 * FourByteCells); }
+
 int UnicodeCells(char32_t c) { return CellsWithBitmaps(UnicodeFontBitmaps(), c); }
 
 void ForgetUnicodeTables() {
   for (LoadedTable& table : DecodeTables) table = LoadedTable{};
   UnicodeFontHeader = LoadedBytes{};
+  for (LoadedBytes& table : EncodeTables) table = LoadedBytes{};
+  FourBytes = LoadedBytes{};
 }

@@ -27,6 +27,25 @@ constexpr uint32_t TwoCodePoints = 0x80000000u;
 // use and kept; null when the file is missing or not whole.
 const uint32_t* CodeDecodeTable(int code);
 
+// The encode tables ("UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL"): two bytes
+// for each code point of the first plane, then for each of U+20000 to
+// U+2FFFF: 0 0 for no form, 0 and a byte for a single byte, else a lead and
+// its trail; then a bitmap over the same cells of those that stand for
+// another form of the character (a simplified, traditional or Japanese one,
+// or a mark that looks alike), not the character itself.
+constexpr size_t EncodeTableCells = 2 * 0x10000;
+constexpr size_t EncodeTableSize = 2 * EncodeTableCells + EncodeTableCells / 8;
+constexpr size_t EncodeCellOf(char32_t c) { return c < 0x10000 ? c : 0x10000 + (c - 0x20000); }
+constexpr bool HasEncodeCell(char32_t c) { return c < 0x10000 || (c >= 0x20000 && c <= 0x2FFFF); }
+
+// The encode table of `code` (0 to 2), as the decode tables are had.
+const uint8_t* CodeEncodeTable(int code);
+
+// GB 18030's four-byte sequences of the first plane ("GB4UNI.TBL"): the code
+// point of each, by the sequence's number, two bytes each, 0 for none.
+constexpr size_t FourByteCells = 39420;
+const uint8_t* FourByteTable();
+
 // The Unicode font "ZKUNI16.FON" begins with two bitmaps over the code
 // points of the first plane: which have a glyph, and which take two cells.
 constexpr size_t UnicodePlaneSize = 0x10000;

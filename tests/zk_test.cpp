@@ -20,6 +20,8 @@
 
 #include "document/document.h"
 #include "document/glyph_font.h"
+#include "document/unicode_forms.h"
+#include "document/unicode_tables.h"
 #include "shell/font_path.h"
 #include "tests/test_support.h"
 
@@ -558,20 +560,23 @@ const std::vector<int> Grid = Codes({{0x81, 0xFE}}, {{0x40, 0xFE}});
 enum Widened { WideGb, WideBig5, WideSjis };
 const char* const WidenedCharsets[3] = {"GBK", "BIG5-HKSCS", "CP932"};
 
-// What a decode table gives for one byte or a pair.
+// What the program reads one byte or a pair as, through the decode table
+// beside it; two code points as the table holds them.
 char32_t Decoded(int code, int bytes) {
-  const char* const names[3] = {"GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL"};
-  size_t cell = bytes <= 0xFF ? static_cast<size_t>(bytes) : 256 + GridIndex(bytes);
-  return LittleEndian(BuiltFile(names[code]), 4 * cell, 4);
+  SetModulePath(DataFile("zk").c_str());
+  const uint8_t pair[2] = {static_cast<uint8_t>(bytes > 0xFF ? bytes >> 8 : bytes), static_cast<uint8_t>(bytes)};
+  const CodePoints points =
+      DecodeCharacter(code, pair, bytes > 0xFF ? CharacterStep{2, CharacterPair} : CharacterStep{1, CharacterSingle});
+  return points.count == 2 ? TwoCodePoints | points.second << 16 | points.first : points.first;
 }
 
-// What an encode table gives for a code point: 0 none, a byte, or a pair.
+// What the program writes a code point as through the encode table beside
+// it: 0 none, a byte, or a pair.
 int Encoded(int code, char32_t c, bool* substitute = nullptr) {
-  const char* const names[3] = {"UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL"};
-  const Bytes& table = BuiltFile(names[code]);
-  size_t cell = c < 0x10000 ? c : 0x10000 + (c - 0x20000);
-  if (substitute != nullptr) *substitute = BitAt(table, 8 * 2 * 0x20000 + cell);
-  return PairAt(table, 2 * cell);
+  SetModulePath(DataFile("zk").c_str());
+  const LegacyForm form = EncodeCharacter(code, c);
+  if (substitute != nullptr) *substitute = form.substitute;
+  return form.length == 2 ? form.bytes[0] << 8 | form.bytes[1] : form.length == 1 ? form.bytes[0] : 0;
 }
 
 // The cell of an extension table for a source position.
