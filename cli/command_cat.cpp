@@ -2,6 +2,8 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "convert/loss_report.h"
+#include "convert/transcode.h"
 #include "document/document.h"
 #include "shell/settings_values.h"
 
@@ -12,14 +14,36 @@
 
 namespace {
 const char* const CatHelp =
-    "usage: zk cat [--no-hz] FILE\n"
+    "usage: zk cat [--no-hz] [--utf8] FILE\n"
     "Writes the text of FILE as the viewer holds it: after HZ decoding, and\n"
     "ending where a Ctrl-Z ends the text.\n"
-    "  --no-hz     do not decode HZ escapes\n";
+    "  --no-hz     do not decode HZ escapes\n"
+    "  --utf8      write the text in UTF-8, whatever its code, for grep, less\n"
+    "              and diff; a byte that is no character becomes U+FFFD\n";
+
+size_t WriteToStdout(void*, const uint8_t* bytes, size_t count) { return std::fwrite(bytes, 1, count, stdout); }
+
+// The text in UTF-8; the bytes that are no character are counted on
+// standard error.
+int WriteUtf8(const uint8_t* text, size_t n) {
+  TranscodeState state;
+  if (const char* missing = MissingTranscodeTable(CodeType, CodeUtf8)) {
+    std::fprintf(stderr, "zk: the table %s is missing beside the program\n", missing);
+    return 1;
+  }
+  if (!PrepareTranscode(&state, CodeType, CodeUtf8, 0)) return 1;
+  ConvertReport report;
+  SourcePiece piece;
+  piece.last = true;
+  piece.report = &report;
+  if (Transcode(ByteSink{WriteToStdout, nullptr}, state, text, n, &piece) != 0) return 1;
+  if (report.illFormed > 0) std::fprintf(stderr, "zk: %s\n", CountLosses(report, CodeUtf8).c_str());
+  return 0;
 }
+}  // namespace
 
 int RunCatCommand(int argc, char** argv, int first) {
-  ParsedArgs args = ParseArgs(argc, argv, first, {{"--no-hz", false}});
+  ParsedArgs args = ParseArgs(argc, argv, first, {{"--no-hz", false}, {"--utf8", false}});
   if (args.help) {
     std::fputs(CatHelp, stdout);
     return 0;
@@ -35,6 +59,7 @@ int RunCatCommand(int argc, char** argv, int first) {
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
   // A failed write is reported once the command is over.
+  if (HasOption(args, "--utf8")) return WriteUtf8(Document.text.get(), end);
   if (end > 0) std::fwrite(Document.text.get(), 1, end, stdout);
   return 0;
 }

@@ -38,3 +38,7 @@ void PrepareProcess(int* argc, char*** argv);
 
 // True when standard input is a terminal someone can answer on.
 bool StdinIsTerminal();
+
+// True when standard error is a terminal someone watches: progress shows
+// there only then.
+bool StderrIsTerminal();

@@ -22,3 +22,5 @@ void PrepareProcess(int*, char***) {
 }
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }

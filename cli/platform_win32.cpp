@@ -26,6 +26,11 @@ bool StdinIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
+bool StderrIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 void PrepareProcess(int* argc, char*** argv) {
   // The C library's arguments are in the ANSI code page, which loses names
   // in other scripts; the wide command line has them whole.

@@ -20,6 +20,10 @@ FileHandle OpenForReading(const char* path);
 // True when something of that name exists.
 bool PathExists(const char* path);
 
+// Makes the folder `path` and any folder above it that is missing; true
+// when a folder of that name is there afterwards.
+bool MakeFolder(const char* path);
+
 // The size of an open file, leaving it positioned at its start; false when
 // the file cannot be measured.
 bool MeasureFile(std::FILE* file, uint64_t* size);
@@ -56,8 +60,9 @@ struct ReplacementRecord {
 };
 
 // Opens the file to write. False when neither a new file nor the target
-// itself can be written.
-bool StartReplacement(const char* target, ReplacementRecord* record);
+// itself can be written, or when no new file can be and `mayWriteInPlace`
+// is false (the target is also what is being read).
+bool StartReplacement(const char* target, ReplacementRecord* record, bool mayWriteInPlace = true);
 
 // Writes `count` bytes to the file and counts them; false when not all of
 // them went.

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "shell/file_io.h"
 
@@ -36,14 +37,17 @@ mode_t ModeFor(const std::string& target) {
   return 0666 & ~mask;
 }
 
-// The new file being written, for the signal handlers; empty when none.
-char pendingName[PATH_MAX] = "";
+// The new files being written, for the signal handlers; an empty slot holds
+// none. Files convert on several threads, each writing its own.
+constexpr int PendingSlots = 64;
+char pendingNames[PendingSlots][PATH_MAX] = {};
+std::mutex pendingLock;
 
 constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // The signal mask from before the ending signals were held back. They are
 // held while a new file is made or forgotten, so that a handler never meets
-// a file that exists but is not yet named in pendingName, nor a name half
+// a file that exists but is not yet named in pendingNames, nor a name half
 // changed.
 struct EndingSignalsHeld {
   sigset_t previous;
@@ -58,17 +62,34 @@ void HoldEndingSignals(EndingSignalsHeld* held) {
 
 void ReleaseEndingSignals(const EndingSignalsHeld& held) { pthread_sigmask(SIG_SETMASK, &held.previous, nullptr); }
 
-// Removes the unfinished file, then ends the process as the signal would.
+// Removes the unfinished files, then ends the process as the signal would.
 void RemovePendingAndEnd(int signal) {
-  if (pendingName[0] != '\0') unlink(pendingName);
+  for (const char* name : pendingNames)
+    if (name[0] != '\0') unlink(name);
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
-void ForgetPendingName() {
+// Names the new file in a free slot; signals are held by the caller. Past
+// the last slot a file is not removed on a signal.
+void NamePending(const std::string& name) {
+  if (name.size() >= PATH_MAX) return;
+  const std::lock_guard<std::mutex> hold(pendingLock);
+  for (char* slot : pendingNames) {
+    if (slot[0] != '\0') continue;
+    std::memcpy(slot, name.c_str(), name.size() + 1);
+    return;
+  }
+}
+
+void ForgetPendingName(const std::string& name) {
   EndingSignalsHeld held;
   HoldEndingSignals(&held);
-  pendingName[0] = '\0';
+  {
+    const std::lock_guard<std::mutex> hold(pendingLock);
+    for (char* slot : pendingNames)
+      if (name == slot) slot[0] = '\0';
+  }
   ReleaseEndingSignals(held);
 }
 
@@ -109,6 +130,17 @@ FileHandle OpenForReading(const char* path) {
 
 bool PathExists(const char* path) { return Named(path) && access(path, F_OK) == 0; }
 
+bool MakeFolder(const char* path) {
+  if (!Named(path)) return false;
+  std::string name = path;
+  // Each folder from the top down; one that is there already is fine.
+  for (size_t slash = name.find('/', 1); slash != std::string::npos; slash = name.find('/', slash + 1))
+    mkdir(name.substr(0, slash).c_str(), 0777);
+  mkdir(name.c_str(), 0777);
+  struct stat info;
+  return stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool IdentifyFile(const char* path, FileIdentity* identity) {
   struct stat info;
   if (!Named(path) || stat(path, &info) != 0) return false;
@@ -117,7 +149,7 @@ bool IdentifyFile(const char* path, FileIdentity* identity) {
   return true;
 }
 
-bool StartReplacement(const char* target, ReplacementRecord* record) {
+bool StartReplacement(const char* target, ReplacementRecord* record, bool mayWriteInPlace) {
   record->file.reset();
   record->temporary.clear();
   record->written = 0;
@@ -135,8 +167,7 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
   HoldEndingSignals(&held);
   int descriptor = mkstemp(pattern.data());
   int refusal = errno;
-  if (descriptor >= 0 && pattern.size() < sizeof pendingName)
-    std::memcpy(pendingName, pattern.c_str(), pattern.size() + 1);
+  if (descriptor >= 0) NamePending(pattern);
   ReleaseEndingSignals(held);
   if (descriptor >= 0) {
     fchmod(descriptor, ModeFor(record->target));
@@ -144,13 +175,14 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
     if (!record->file) {
       close(descriptor);
       unlink(pattern.c_str());
-      ForgetPendingName();
+      ForgetPendingName(pattern);
       return false;
     }
     record->temporary = pattern;
     return true;
   }
   // A folder that takes no new file: the target itself, when it may be written.
+  if (!mayWriteInPlace) return false;
   if (refusal != EACCES && refusal != EPERM && refusal != EROFS) return false;
   record->file = OpenInPlace(record->target, true);
   return record->file != nullptr;
@@ -163,7 +195,7 @@ bool FinishReplacement(ReplacementRecord* record) {
   if (record->temporary.empty()) return whole && closed;
   bool moved = whole && closed && std::rename(record->temporary.c_str(), record->target.c_str()) == 0;
   if (!moved) unlink(record->temporary.c_str());
-  ForgetPendingName();
+  ForgetPendingName(record->temporary);
   record->temporary.clear();
   return moved;
 }
@@ -172,7 +204,7 @@ void AbandonReplacement(ReplacementRecord* record) {
   record->file.reset();
   if (record->temporary.empty()) return;
   unlink(record->temporary.c_str());
-  ForgetPendingName();
+  ForgetPendingName(record->temporary);
   record->temporary.clear();
 }
 

@@ -116,6 +116,17 @@ bool PathExists(const char* path) {
   return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES || IsDevice(wide);
 }
 
+bool MakeFolder(const char* path) {
+  if (!Named(path)) return false;
+  std::wstring name = WideFromUtf8(path);
+  // Each folder from the top down; one that is there already is fine.
+  for (size_t slash = name.find_first_of(L"\\/", 1); slash != std::wstring::npos;
+       slash = name.find_first_of(L"\\/", slash + 1))
+    CreateDirectoryW(name.substr(0, slash).c_str(), nullptr);
+  CreateDirectoryW(name.c_str(), nullptr);
+  return IsFolder(name);
+}
+
 bool IdentifyFile(const char* path, FileIdentity* identity) {
   if (!Named(path)) return false;
   HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES,
@@ -131,7 +142,7 @@ bool IdentifyFile(const char* path, FileIdentity* identity) {
   return true;
 }
 
-bool StartReplacement(const char* target, ReplacementRecord* record) {
+bool StartReplacement(const char* target, ReplacementRecord* record, bool mayWriteInPlace) {
   record->file.reset();
   record->temporary.clear();
   record->written = 0;
@@ -162,6 +173,7 @@ bool StartReplacement(const char* target, ReplacementRecord* record) {
     return true;
   }
   // A folder that takes no new file: the target itself, when it may be written.
+  if (!mayWriteInPlace) return false;
   if (refusal != ERROR_ACCESS_DENIED) return false;
   record->file = OpenInPlace(wideTarget);
   return record->file != nullptr;
