@@ -14,10 +14,12 @@
 
 namespace {
 const char* const CatHelp =
-    "usage: zk cat [--no-hz] [--utf8] FILE\n"
+    "usage: zk cat [--no-hz] [--code CODE] [--utf8] FILE\n"
     "Writes the text of FILE as the viewer holds it: after HZ decoding, and\n"
     "ending where a Ctrl-Z ends the text.\n"
     "  --no-hz     do not decode HZ escapes\n"
+    "  --code CODE read the text in this code instead of the detected one: gb,\n"
+    "              big5, sjis, utf8, utf16le or utf16be\n"
     "  --utf8      write the text in UTF-8, whatever its code, for grep, less\n"
     "              and diff; a byte that is no character becomes U+FFFD\n";
 
@@ -43,16 +45,19 @@ int WriteUtf8(const uint8_t* text, size_t n) {
 }  // namespace
 
 int RunCatCommand(int argc, char** argv, int first) {
-  ParsedArgs args = ParseArgs(argc, argv, first, {{"--no-hz", false}, {"--utf8", false}});
+  ParsedArgs args = ParseArgs(argc, argv, first, {{"--no-hz", false}, {"--utf8", false}, {"--code", true}});
   if (args.help) {
     std::fputs(CatHelp, stdout);
     return 0;
   }
   if (!args.error.empty()) return UsageError("cat", args.error);
   if (args.positional.size() != 1) return UsageError("cat", "cat takes one FILE");
+  int code = -1;
+  if (!ParseCodeOption(args, &code)) return UsageError("cat", "--code takes gb, big5, sjis, utf8, utf16le or utf16be");
   Settings.supportHZ = HasOption(args, "--no-hz") ? 0 : 1;
 
   LoadAndIndexDocument(nullptr, args.positional[0].c_str());
+  if (code >= 0) SwitchDocumentCode(nullptr, code);
   if (AnyErrorShown()) return 1;
   size_t end = Document.lineCount > 0 ? Document.LineIndex[Document.lineCount] : 0;
 #ifdef _WIN32

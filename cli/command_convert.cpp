@@ -213,8 +213,10 @@ void FinishJob(Batch& batch, size_t index) {
   for (; batch.printed < batch.jobs.size() && batch.jobs[batch.printed].done; ++batch.printed) {
     const FileJob& ready = batch.jobs[batch.printed];
     ReportJob(batch, ready);
-    if (Failed(ready)) ++batch.failed;
-    batch.lost += ready.outcome.report.lost + ready.outcome.report.illFormed;
+    if (Failed(ready))
+      ++batch.failed;
+    else
+      batch.lost += ready.outcome.report.lost + ready.outcome.report.illFormed;
   }
   if (batch.progress && batch.finished < batch.jobs.size()) ShowProgress(batch);
 }
@@ -274,7 +276,7 @@ int ConvertMany(Batch& batch, const std::vector<std::string>& sources, const std
   for (std::thread& worker : workers) worker.join();
   const size_t converted = batch.jobs.size() - batch.failed;
   std::printf("%zu of %zu files converted, %zu failed", converted, batch.jobs.size(), batch.failed);
-  if (batch.lost > 0) std::printf(", %" PRIu64 " characters or bytes not carried over", batch.lost);
+  if (batch.lost > 0) std::printf(", %" PRIu64 " characters or bytes replaced", batch.lost);
   std::printf("\n");
   return batch.failed == 0 ? 0 : 1;
 }

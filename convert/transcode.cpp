@@ -124,30 +124,46 @@ bool PutCodePoint(TranscodeState& state, char32_t c) {
   return true;
 }
 
+// The code points of the source character at source[p], and its length.
+CodePoints ReadCharacter(const TranscodeState& state, const uint8_t* source, size_t p, size_t n, size_t* length) {
+  if (IsUnicodeCode(state.from)) {
+    const UnicodeStep step = StepUnicode(state.from, source, p, n);
+    *length = step.length;
+    return step.valid ? CodePoints{step.codePoint, 0, 1} : CodePoints{};
+  }
+  // An HZ source arrives decoded into GB.
+  const int code = state.from == CodeHz ? CodeGb : state.from;
+  const CharacterStep step = StepCharacter(code, source, p, n);
+  *length = step.length;
+  return DecodeCharacter(code, source + p, step);
+}
+
 // One source character at source[p]; returns its length. Its losses go to
 // `report` (may be null) at `offset` + p.
 size_t ConvertCharacter(TranscodeState& state, const uint8_t* source, size_t p, size_t n, ConvertReport* report,
                         uint64_t offset) {
-  CodePoints points;
   size_t length;
-  if (IsUnicodeCode(state.from)) {
-    const UnicodeStep step = StepUnicode(state.from, source, p, n);
-    length = step.length;
-    if (step.valid) points = CodePoints{step.codePoint, 0, 1};
-  } else {
-    // An HZ source arrives decoded into GB.
-    const int code = state.from == CodeHz ? CodeGb : state.from;
-    const CharacterStep step = StepCharacter(code, source, p, n);
-    length = step.length;
-    points = DecodeCharacter(code, source + p, step);
+  CodePoints points = ReadCharacter(state, source, p, n, &length);
+  // A letter and its accent that are one character of the target, as the
+  // Hong Kong additions have a few, become that character.
+  if (points.count == 1 && state.to == CodeBig5 && IsComposedBase(points.first) && p + length < n) {
+    size_t next;
+    const CodePoints accent = ReadCharacter(state, source, p + length, n, &next);
+    const LegacyForm composed = accent.count == 1 ? EncodeComposed(CodeBig5, points.first, accent.first) : LegacyForm{};
+    if (composed.length != 0) {
+      Put(state, composed.bytes, composed.length);
+      state.atStart = false;
+      return length + next;
+    }
   }
   const bool atStart = state.atStart;
   state.atStart = false;
   if (points.count == 0) {
     if (report != nullptr) RecordLoss(report, offset + p, source + p, length, true);
     PutReplacement(state);
-  } else if (!(atStart && points.first == 0xFEFF && state.to != CodeUtf8)) {
-    // A byte-order mark opening the text is no text of a legacy code.
+  } else if (!(atStart && points.first == 0xFEFF && state.from != state.to)) {
+    // A byte-order mark opening the text is no text of the target, unless
+    // the text keeps its form.
     const size_t before = state.count;
     const bool whole = PutCodePoint(state, points.first) && (points.count == 1 || PutCodePoint(state, points.second));
     if (!whole) {

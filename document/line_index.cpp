@@ -562,7 +562,8 @@ BlockScan ScanBlockIn(ScanState& s, size_t base) {
 }
 void SettleCode(ScanState& s, size_t at) {
   if (s.code != CodeDetect) return;
-  s.code = DetectCode(s.text + at, s.n - at);
+  // The first byte of 0x80 or above follows ASCII: a character starts there.
+  s.code = DetectCode(s.text + at, s.n - at, true);
   if (IsUnicodeCode(s.code)) {
     s.unicodeBitmaps = UnicodeFontBitmaps();
     s.wideLeads = FindWideLeads(s.unicodeBitmaps);

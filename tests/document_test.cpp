@@ -580,6 +580,9 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
                {.text = windowsJapanese, .code = CodeShiftJis},
                {.text = halfWidth, .code = CodeShiftJis},
                {.text = "end\x1A" + big5, .code = CodeGb},
+               // After ASCII a character starts: bytes that only continue a
+               // UTF-8 character there are no UTF-8, whatever follows.
+               {.text = "ok\n\xB0\xA1\xE4\xBD\xA0\xE5\xA5\xBD", .code = CodeGb},
                {.text = std::string(100000, 'a') + big5, .code = CodeBig5},
                {.text = gb2312 + std::string(70000, 'a') + big5, .code = CodeGb}};
   for (const auto& [text, code] : cases) {
