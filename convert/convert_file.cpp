@@ -30,17 +30,24 @@ constexpr size_t SourcePieceSize = 1u << 18;
 constexpr size_t OutputBlockSize = 1u << 20;
 
 // The source piece, and two output blocks: one is written while the other
-// is filled.
+// is filled. A small source, of one piece, has buffers of its size: many
+// small files convert without a large allocation each.
 struct ConvertBuffers {
   Block<uint8_t> piece;
   Block<uint8_t> blocks[2];
+  size_t pieceSize = 0;
+  size_t blockSize = 0;  // at least pieceSize, and any chunk
 };
 
-bool AllocateConvertBuffers(ConvertBuffers& buffers) {
-  buffers.piece = AllocateZeroed<uint8_t>(SourcePieceSize);
+bool AllocateConvertBuffers(ConvertBuffers& buffers, uint64_t sourceSize) {
+  constexpr size_t SmallestPiece = 4096;
+  buffers.pieceSize = sourceSize < SourcePieceSize - 1 ? static_cast<size_t>(sourceSize) + 1 : SourcePieceSize;
+  if (buffers.pieceSize < SmallestPiece) buffers.pieceSize = SmallestPiece;
+  buffers.blockSize = 4 * buffers.pieceSize < OutputBlockSize ? 4 * buffers.pieceSize : OutputBlockSize;
+  buffers.piece = AllocateZeroed<uint8_t>(buffers.pieceSize);
   if (!buffers.piece) return false;
   for (Block<uint8_t>& block : buffers.blocks) {
-    block = AllocateZeroed<uint8_t>(OutputBlockSize);
+    block = AllocateZeroed<uint8_t>(buffers.blockSize);
     if (!block) return false;
   }
   return true;
@@ -131,7 +138,7 @@ bool HandOverBlock(TargetBlocks& target) {
 
 size_t TakeOutput(void* handle, const uint8_t* bytes, size_t count) {
   TargetBlocks& target = *static_cast<TargetBlocks*>(handle);
-  if (target.filled + count > OutputBlockSize && !HandOverBlock(target)) return 0;
+  if (target.filled + count > target.buffers.blockSize && !HandOverBlock(target)) return 0;
   std::memcpy(target.buffers.blocks[target.current].get() + target.filled, bytes, count);
   target.filled += count;
   return count;
@@ -203,7 +210,9 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
                       const PieceConverter& convert, ConvertReport* report) {
   TargetBlocks target{targetFile, buffers, 0, 0, false, {}};
-  StartWorker(target.writer);
+  // A source of one piece is written at its end: a second thread would only
+  // cost its start.
+  if (size >= buffers.pieceSize) StartWorker(target.writer);
   const ByteSink sink{TakeOutput, &target};
   uint8_t* buffer = buffers.piece.get();
   SourcePiece piece;
@@ -211,7 +220,7 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
   size_t held = 0;  // the bytes a piece left for the next one
   uint64_t total = 0;
   for (;;) {
-    const size_t request = SourcePieceSize - held;
+    const size_t request = buffers.pieceSize - held;
     const size_t got = std::fread(buffer + held, 1, request, source);
     total += got;
     held += got;
@@ -240,14 +249,16 @@ int DetectSourceCode(std::FILE* source, uint8_t* buffer, size_t capacity) {
 
 // Gives the first losses their lines and columns, reading the source from
 // its start (an HZ source decoded) as far as the last of them.
-bool PlaceLosses(std::FILE* source, int from, uint8_t* buffer, uint8_t* decoded, ConvertReport& report) {
+bool PlaceLosses(std::FILE* source, int from, ConvertBuffers& buffers, ConvertReport& report) {
   if (report.recorded == 0) return true;
   std::rewind(source);
+  uint8_t* const buffer = buffers.piece.get();
+  uint8_t* const decoded = buffers.blocks[0].get();
   LossLocator locator;
   bool gbMode = false;
   size_t held = 0;
   for (;;) {
-    const size_t request = SourcePieceSize - held;
+    const size_t request = buffers.pieceSize - held;
     const size_t got = std::fread(buffer + held, 1, request, source);
     held += got;
     const bool last = got < request;
@@ -339,9 +350,9 @@ ConvertOutcome ConvertCodes(const ConvertRequest& request) {
   if (!source) return fail({ErrorOpenConvertSource, request.sourcePath});
   if (!MeasureFile(source.get(), &outcome.sourceBytes)) return fail({ErrorReadConvertSource, request.sourcePath});
   ConvertBuffers buffers;
-  if (!AllocateConvertBuffers(buffers)) return fail({ErrorAllocMemory, {}});
+  if (!AllocateConvertBuffers(buffers, outcome.sourceBytes)) return fail({ErrorAllocMemory, {}});
   if (outcome.from == CodeDetect) {
-    outcome.from = DetectSourceCode(source.get(), buffers.piece.get(), SourcePieceSize);
+    outcome.from = DetectSourceCode(source.get(), buffers.piece.get(), buffers.pieceSize);
     Failure failure = PrepareConverter(converter, outcome.from, request.to);
     if (failure.error != 0) return fail(std::move(failure));
   }
@@ -370,7 +381,7 @@ ConvertOutcome ConvertCodes(const ConvertRequest& request) {
     AbandonReplacement(&target);
     outcome.refused = true;
   }
-  if (!PlaceLosses(source.get(), outcome.from, buffers.piece.get(), buffers.blocks[0].get(), outcome.report))
+  if (!PlaceLosses(source.get(), outcome.from, buffers, outcome.report))
     return fail({ErrorReadConvertSource, request.sourcePath});
   if (outcome.refused) return outcome;
   // A file still open cannot be replaced everywhere.

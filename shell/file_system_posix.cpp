@@ -28,13 +28,22 @@ std::string FinalName(const char* target) {
   return target;
 }
 
+// The user's mask, read once: reading it sets it for a moment, which files
+// made meanwhile on another thread would take.
+mode_t UserMask() {
+  static const mode_t mask = [] {
+    const mode_t read = umask(0);
+    umask(read);
+    return read;
+  }();
+  return mask;
+}
+
 // A new file's mode: the old target's, or what the user's mask allows.
 mode_t ModeFor(const std::string& target) {
   struct stat info;
   if (stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
+  return 0666 & ~UserMask();
 }
 
 // The new files being written, for the signal handlers; an empty slot holds

@@ -245,7 +245,9 @@ std::string Records(const ConvertReport& report) {
   std::string text;
   for (int k = 0; k < report.recorded; ++k) {
     const LossRecord& r = report.first[k];
-    text += (k ? " " : "") + std::to_string(r.offset) + ":" + (r.illFormed ? "!" : "");
+    if (k > 0) text += ' ';
+    text += std::to_string(r.offset);
+    text += r.illFormed ? ":!" : ":";
     for (int b = 0; b < r.length; ++b) {
       char hex[3];
       std::snprintf(hex, sizeof hex, "%02X", r.bytes[b]);
@@ -358,8 +360,12 @@ TEST(LossReport, PlacesEachLossByLineAndColumnInAnyPiecesAndSaysSo) {
         ASSERT_TRUE(done || next < text.size());
       }
       std::string places;
-      for (int k = 0; k < report.recorded; ++k)
-        places += (k ? " " : "") + std::to_string(report.first[k].line) + ":" + std::to_string(report.first[k].column);
+      for (int k = 0; k < report.recorded; ++k) {
+        if (k > 0) places += ' ';
+        places += std::to_string(report.first[k].line);
+        places += ':';
+        places += std::to_string(report.first[k].column);
+      }
       EXPECT_EQ(places, c.places) << CodeName(c.code) << " in pieces of " << size;
     }
   }
