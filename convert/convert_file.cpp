@@ -256,7 +256,7 @@ bool PlaceLosses(std::FILE* source, int from, ConvertBuffers& buffers, ConvertRe
   uint8_t* const decoded = buffers.blocks[0].get();
   LossLocator locator;
   bool gbMode = false;
-  size_t held = 0;
+  size_t held = 0, decodedHeld = 0;
   for (;;) {
     const size_t request = buffers.pieceSize - held;
     const size_t got = std::fread(buffer + held, 1, request, source);
@@ -266,11 +266,13 @@ bool PlaceLosses(std::FILE* source, int from, ConvertBuffers& buffers, ConvertRe
     bool done = false;
     size_t used;
     if (from == CodeHz) {
-      // The decoded run holds whole characters but where a piece cuts a
-      // pair that HZ left in plain bytes.
+      // The decoded text is read as the conversion read it: a character
+      // the piece's end cuts waits for the next piece.
       const size_t limit = last ? held : held - (held > LongestCharacter - 1 ? LongestCharacter - 1 : held);
-      const size_t n = DecodeHzSteps(buffer, 0, limit, held, decoded, &gbMode, &used);
-      LocateLosses(report, locator, CodeGb, decoded, n, true, &done);
+      const size_t n = decodedHeld + DecodeHzSteps(buffer, 0, limit, held, decoded + decodedHeld, &gbMode, &used);
+      const size_t located = LocateLosses(report, locator, CodeGb, decoded, n, last, &done);
+      decodedHeld = n - located;
+      std::memmove(decoded, decoded + located, decodedHeld);
     } else {
       used = LocateLosses(report, locator, from, buffer, held, last, &done);
     }

@@ -11,11 +11,9 @@
 #include "document/unicode_tables.h"
 
 namespace {
-// The most one source character writes: two code points of four bytes, or
-// the escapes of HZ around a character.
-constexpr size_t LargestStep = 8;
 // A block of 64 bytes writes at most three bytes a byte (a single byte of
-// katakana), and a last pair's four.
+// katakana), and a last pair's four; no single character writes more (two
+// code points of four bytes, or HZ's escapes around a pair).
 constexpr size_t LargestBlock = 3 * BlockBytes + 4;
 
 constexpr uint8_t Utf8Replacement[3] = {0xEF, 0xBF, 0xBD};
@@ -270,8 +268,8 @@ bool PrepareTranscode(TranscodeState* state, int from, int to, size_t pieceSize)
   state->from = from;
   state->to = to;
   if (from == CodeHz) {
-    state->scratch = AllocateZeroed<uint8_t>(pieceSize);
-    state->scratchSize = pieceSize;
+    state->scratch = AllocateZeroed<uint8_t>(pieceSize + LongestCharacter);
+    state->scratchSize = pieceSize + LongestCharacter;
     if (!state->scratch) return false;
   }
   return !(IsLegacy(from) && to == CodeUtf8) || PairUtf8Of(from) != nullptr;
@@ -286,13 +284,18 @@ int Transcode(ByteSink target, TranscodeState& state, const uint8_t* source, siz
     // HZ is read as the viewer reads it, into GB, which is then converted
     // whole: every character of the decoded run is complete. Its losses
     // stand at their place in the decoded text.
-    if (!state.scratch || state.scratchSize < length) return 1;
+    if (!state.scratch || state.scratchSize < length + LongestCharacter) return 1;
+    uint8_t* const decoded = state.scratch.get();
+    std::memcpy(decoded, state.carry, state.carried);
     bool gbMode = piece != nullptr && piece->gbMode;
-    const size_t decoded = DecodeHzSteps(source, 0, limit, length, state.scratch.get(), &gbMode, &used);
-    if (ConvertRun(target, state, state.scratch.get(), decoded, decoded, report, offset) > decoded) return 1;
+    const size_t n = state.carried + DecodeHzSteps(source, 0, limit, length, decoded + state.carried, &gbMode, &used);
+    const size_t taken = ConvertRun(target, state, decoded, n, PieceLimit(n, piece), report, offset);
+    if (taken > n) return 1;
+    state.carried = n - taken;
+    std::memcpy(state.carry, decoded + taken, state.carried);
     if (piece != nullptr) {
       piece->gbMode = gbMode;
-      piece->offset += decoded;
+      piece->offset += taken;
     }
   } else {
     used = ConvertRun(target, state, source, length, limit, report, offset);

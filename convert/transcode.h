@@ -25,6 +25,10 @@ struct TranscodeState {
   bool atStart = true;     // a byte-order mark at the very start is no text
   Block<uint8_t> scratch;  // an HZ source, decoded
   size_t scratchSize = 0;
+  // The decoded bytes of an HZ piece that may begin a character the next
+  // piece ends.
+  uint8_t carry[LongestCharacter] = {};
+  size_t carried = 0;
   uint8_t out[TranscodeBufferSize];
   size_t count = 0;
 };
