@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <string>
 
+#include "base/error_messages.h"
+#include "base/prompts_headless.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "convert/convert_file.h"
-#include "shell/error_messages.h"
-#include "shell/prompts_headless.h"
 
 namespace {
 const char* const ConvertHelp =

@@ -9,11 +9,11 @@
 #include <system_error>
 #include <thread>
 
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/memory.h"
-#include "shell/overwrite_question.h"
-#include "shell/read_whole.h"
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/overwrite_question.h"
+#include "base/read_whole.h"
 
 namespace {
 // The source is read and converted in pieces of this size, which stay in the

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
+#include "base/program_path.h"
+#include "base/prompts.h"
 #include "convert/converters.h"
-#include "shell/font_path.h"
-#include "shell/prompts.h"
 
 // Converts `sourcePath` into `targetPath`: GB into the other code of the
 // pair when toGb is 0, the other code into GB otherwise. Reads the table

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/read_whole.h"
+#include "base/settings_values.h"
 #include "document/hz_decode.h"
 #include "document/line_index.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/read_whole.h"
-#include "shell/settings_values.h"
 
 DocumentRecord Document;
 int CodeType = CodeGb;

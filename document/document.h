@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/prompts.h"
 #include "document/code_rules.h"
-#include "shell/file_io.h"
-#include "shell/memory.h"
-#include "shell/prompts.h"
 
 constexpr size_t FileNameCapacity = 256;
 

@@ -1,14 +1,16 @@
 #include "document/glyph_font.h"
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/program_path.h"
+#include "base/read_whole.h"
 #include "document/document.h"
 #include "document/glyph_marks.h"
 #include "document/unicode_tables.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
-#include "shell/read_whole.h"
 
 GlyphFontRecord GlyphFont;
+
+const char* const FontFileNames[4] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16.FON"};
 
 const char* const ExtensionFontNames[3] = {"ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON"};
 
@@ -52,6 +54,12 @@ bool InFontLayout(int code, uint8_t lead, uint8_t trail) {
   return lead >= 0xA1 && lead <= 0xF7 && trail >= 0xA1;
 }
 }  // namespace
+
+bool BuildFontPath(char* dest, size_t destSize, int code) {
+  // Any code type outside 0..3 is brought into range before it picks a name.
+  if (code < 0 || code > 3) code = 0;
+  return BuildPathBesideProgram(dest, destSize, FontFileNames[code]);
+}
 
 bool LoadCodeFont(WindowRef owner) {
   char path[PathCapacity];

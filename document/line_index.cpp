@@ -3,13 +3,12 @@
 #include <bit>
 #include <climits>
 
+#include "base/error_messages.h"
+#include "base/settings_values.h"
 #include "document/byte_classes.h"
 #include "document/code_rules.h"
 #include "document/detect_code.h"
 #include "document/document.h"
-#include "shell/error_messages.h"
-#include "shell/settings_values.h"
-#include "shell/view_state.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -314,7 +313,6 @@ BlockScan ScanBlockIn(ScanState& s, size_t base) {
 }  // namespace
 
 bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
-  ViewState.firstLine = 0;
   Document.lineCount = 0;
   // The text keeps one byte after the indexed ones, so n stays below textSize.
   if (Document.textSize == 0)

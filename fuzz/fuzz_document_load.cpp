@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/settings_values.h"
 #include "document/document.h"
 #include "document/hz_decode.h"
 #include "document/line_index.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings_values.h"
 #include "tests/reference_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,12 +2,13 @@
 
 #include <climits>
 
-#include "shell/error_messages.h"
+#include "base/error_messages.h"
+#include "document/cells.h"
 
 int PrintLineHeight(int printWidth, int charsPerLine, int lineHeight) {
   if (printWidth <= 0 || charsPerLine <= 0 || lineHeight <= 0) return 0;
   // In this order, in double precision, so that every device rounds alike.
-  double height = static_cast<double>(printWidth) / (static_cast<double>(charsPerLine) * 8.0) * lineHeight + 0.5;
+  double height = static_cast<double>(printWidth) / (static_cast<double>(charsPerLine) * CellWidth) * lineHeight + 0.5;
   if (height >= static_cast<double>(INT_MAX)) return INT_MAX;
   return static_cast<int>(height);
 }

@@ -6,11 +6,14 @@
 
 #include <cstdint>
 
+// A margin Page Setup has not set, in printer pixels.
+constexpr int DefaultMargin = 150;
+
 struct PageMargins {
-  int top = 150;
-  int bottom = 150;
-  int left = 150;
-  int right = 150;
+  int top = DefaultMargin;
+  int bottom = DefaultMargin;
+  int left = DefaultMargin;
+  int right = DefaultMargin;
 };
 
 struct PageLayout {

@@ -1,7 +1,7 @@
 // Saving the selected display lines to a file.
 #pragma once
 
-#include "shell/prompts.h"
+#include "base/prompts.h"
 
 // Writes the bytes of the selected lines, exactly as the document holds them,
 // to `path`. Refuses the file the document was read from, under any name,

@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "shell/integer_text.h"
-#include "shell/settings_values.h"
+#include "base/integer_text.h"
+#include "base/settings_values.h"
 
 namespace {
 constexpr size_t SettingTextCapacity = 64;

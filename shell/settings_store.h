@@ -5,9 +5,6 @@
 
 #include <cstddef>
 
-constexpr const char* SettingsFileName = "ZK.INI";
-constexpr const char* SettingsSection = "ZK";
-
 // Reads a key's text into `dest`; false when the key is missing.
 using ReadSettingText = bool (*)(const char* key, char* dest, size_t destSize);
 // Writes a key's text.

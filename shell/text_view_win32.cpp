@@ -2,17 +2,18 @@
 
 #include <shellapi.h>
 
+#include "base/dispatch_win32.h"
+#include "base/program_path.h"
+#include "base/wide_text_win32.h"
 #include "document/document.h"
 #include "document/draw_line_win32.h"
 #include "document/line_bitmap.h"
-#include "document/open_document_win32.h"
-#include "shell/dispatch_win32.h"
-#include "shell/font_path.h"
+#include "shell/commands_win32.h"
 #include "shell/frame_win32.h"
+#include "shell/open_document_win32.h"
 #include "shell/selection.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
-#include "shell/wide_text_win32.h"
 
 namespace {
 void Repaint(HWND view) {
@@ -194,7 +195,8 @@ void PaintLines(HWND view, int from, int to) {
   // A bar shown or hidden above has resized the view: visibleRows is current.
   for (int line = from; line <= to && line <= ViewState.firstLine + ViewState.visibleRows; ++line) {
     RowText row = RowTextForLine(line);
-    DrawDocumentLine(dc, row.bytes, line - ViewState.firstLine, row.count, row.readable, row.selected);
+    DrawDocumentLine(dc, row.bytes, row.count, row.readable, LineLeft(),
+                     (line - ViewState.firstLine) * LineBitmap.lineHeight, row.selected);
   }
   ReleaseDC(view, dc);
 }

@@ -15,6 +15,15 @@
 #include <tuple>
 #include <vector>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/integer_text.h"
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/prompts_headless.h"
+#include "base/read_whole.h"
+#include "base/settings_values.h"
+#include "base/window_place.h"
 #include "convert/character_tables.h"
 #include "convert/convert_dialog.h"
 #include "convert/converters.h"
@@ -22,21 +31,14 @@
 #include "dialogs/dialog_fields.h"
 #include "document/document.h"
 #include "document/file_name.h"
+#include "document/glyph_font.h"
 #include "document/line_index.h"
 #include "print/header_footer.h"
 #include "shell/command_line.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
 #include "shell/frame_layout.h"
-#include "shell/integer_text.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
-#include "shell/read_whole.h"
 #include "shell/save_part.h"
 #include "shell/selection.h"
 #include "shell/settings_store.h"
-#include "shell/settings_values.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
 #include "tests/test_support.h"
@@ -303,13 +305,13 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeWrittenOnesReadBackAndASwatchPic
   // defaults are white (15) on dark blue (1); a click moves its group's choice only, to any colour.
   SwatchRecord swatch;
   EXPECT_FALSE(SwatchForButton(1002, &swatch) || SwatchForButton(1035, &swatch));
-  Settings = SettingsRecord{};
+  ColourChoice choice;
   const std::tuple<int, int, int> picks[] = {{0, 15, 1}, {1003 + 4, 4, 1}, {1019 + 14, 4, 14}, {1019 + 4, 4, 4}};
   for (const auto& [button, text, back] : picks) {
-    if (button != 0) PickSwatch(button);
-    EXPECT_EQ(std::make_pair(Settings.textIndex, Settings.backIndex), std::make_pair(text, back)) << button;
+    if (button != 0) PickSwatch(button, &choice);
+    EXPECT_EQ(std::make_pair(choice.textIndex, choice.backIndex), std::make_pair(text, back)) << button;
     for (int id = 1003; id <= 1034; ++id)
-      EXPECT_EQ(IsSwatchChosen(id), id == 1003 + text || id == 1019 + back) << button << " " << id;
+      EXPECT_EQ(IsSwatchChosen(id, choice), id == 1003 + text || id == 1019 + back) << button << " " << id;
   }
   SwatchRect fill = SwatchFill({0, 0, 32, 20});
   EXPECT_EQ(std::make_tuple(fill.left, fill.top, fill.right, fill.bottom), std::make_tuple(3, 3, 29, 17));

@@ -18,9 +18,9 @@
 #include <set>
 #include <string>
 
+#include "base/program_path.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
-#include "shell/font_path.h"
 #include "tests/test_support.h"
 
 namespace {
