@@ -2,6 +2,7 @@
 
 #include "base/window_place.h"
 
+namespace {
 LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // A wide window's messages carry wide text: its default procedure is the
   // wide one.
@@ -9,18 +10,11 @@ LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, 
   switch (kind) {
     case DefaultWindow:
       return wide ? DefWindowProcW(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-    case DefaultDialog:
-      return wide ? DefDlgProcW(window, message, wParam, lParam) : DefDlgProcA(window, message, wParam, lParam);
-    case DefaultMdiChild:
-      return wide ? DefMDIChildProcW(window, message, wParam, lParam)
-                  : DefMDIChildProcA(window, message, wParam, lParam);
-    case DefaultFrame:
-      return wide ? DefFrameProcW(window, nullptr, message, wParam, lParam)
-                  : DefFrameProcA(window, nullptr, message, wParam, lParam);
     default:
       return 0;
   }
 }
+}  // namespace
 
 LRESULT DispatchByMessage(const MessageTable& table, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   for (int32_t i = 0; i < table.count; ++i) {
@@ -38,17 +32,17 @@ LRESULT DispatchByCommand(const CommandTable& table, HWND window, WPARAM wParam,
   return CallDefaultProc(table.defaultKind, window, WM_COMMAND, wParam, lParam);
 }
 
-int32_t CentreOnOwnerInit(HWND dialog, UINT, WPARAM, LPARAM) {
-  CentreDialog(dialog, GetWindow(dialog, GW_OWNER));
-  return 1;
-}
-
 int32_t CloseDialog(HWND dialog, WPARAM, WPARAM, LPARAM) {
   EndDialog(dialog, 1);
   return 1;
 }
 
 namespace {
+int32_t CentreOnOwnerInit(HWND dialog, UINT, WPARAM, LPARAM) {
+  CentreDialog(dialog, GetWindow(dialog, GW_OWNER));
+  return 1;
+}
+
 const CommandEntry PlainCommandRows[] = {{IDOK, CloseDialog}, {IDCANCEL, CloseDialog}};
 constexpr CommandTable PlainCommands = MakeCommandTable(PlainCommandRows, DefaultNone);
 const MessageEntry PlainMessageRows[] = {{WM_COMMAND, DispatchCommands<PlainCommands>},

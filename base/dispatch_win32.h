@@ -11,9 +11,6 @@
 enum DefaultProcKind {
   DefaultNone = 0,
   DefaultWindow = 1,
-  DefaultDialog = 2,
-  DefaultMdiChild = 3,
-  DefaultFrame = 4,
 };
 
 using MessageHandler = int32_t (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,7 +53,6 @@ constexpr CommandTable MakeCommandTable(const CommandEntry (&rows)[N], int32_t k
 // returns keeps its full width (handles among them).
 LRESULT DispatchByMessage(const MessageTable& table, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DispatchByCommand(const CommandTable& table, HWND window, WPARAM wParam, LPARAM lParam);
-LRESULT CallDefaultProc(int32_t kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A WM_COMMAND handler that dispatches by `Table`.
 template <const CommandTable& Table>
@@ -64,8 +60,6 @@ int32_t DispatchCommands(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
   return static_cast<int32_t>(DispatchByCommand(Table, window, wParam, lParam));
 }
 
-// Stock dialog handlers: centre over the owner (returns 1), end with 1.
-int32_t CentreOnOwnerInit(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 int32_t CloseDialog(HWND dialog, WPARAM wParam, WPARAM code, LPARAM lParam);
 
 // The procedure of a dialog that only shows itself: centred over its owner,

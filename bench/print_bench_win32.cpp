@@ -12,17 +12,18 @@
 #include <thread>
 #include <vector>
 
+#include "base/instance_win32.h"
 #include "base/profile_win32.h"
 #include "base/program_path.h"
 #include "base/settings_values.h"
 #include "base/wide_text_win32.h"
 #include "bench/bench_clock_win32.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "print/page_layout.h"
 #include "print/print_job_win32.h"
-#include "shell/frame_win32.h"
 #include "tests/spooler_support_win32.h"
 
 namespace {

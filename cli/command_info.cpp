@@ -4,6 +4,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 
 namespace {
 const char* const InfoHelp =

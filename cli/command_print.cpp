@@ -20,6 +20,7 @@
 #include "document/cells.h"
 #include "document/display_line.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/file_name.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "document/cells.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 

@@ -5,6 +5,9 @@
 
 #include "document/document.h"
 
+namespace {
+// The last component of `path`: what follows its last "\" (or "/"), or the
+// whole path when it has neither.
 const char* LastPathComponent(const char* path) {
   const char* name = path;
   for (const char* p = path; *p != '\0'; ++p) {
@@ -12,6 +15,7 @@ const char* LastPathComponent(const char* path) {
   }
   return name;
 }
+}  // namespace
 
 void SetDocumentFileName(const char* path) {
   if (path == nullptr) return;

@@ -3,10 +3,6 @@
 
 #include <cstddef>
 
-// The last component of `path`: what follows its last "\" (or "/"), or the
-// whole path when it has neither.
-const char* LastPathComponent(const char* path);
-
 // Sets Document.fileName from `path`; a null path keeps the name it had. A
 // name too long for the field is cut.
 void SetDocumentFileName(const char* path);

@@ -4,6 +4,7 @@
 #include "base/file_io.h"
 #include "base/program_path.h"
 #include "base/read_whole.h"
+#include "document/code_cells.h"
 #include "document/document.h"
 #include "document/glyph_marks.h"
 #include "document/unicode_tables.h"
@@ -110,19 +111,17 @@ const uint8_t* SingleByteGlyph(uint8_t c) { return GlyphAt(16 * static_cast<int6
 
 const uint8_t* GbGlyph(uint8_t first, uint8_t second) {
   if (first < 0xA1 || first > 0xF7 || second < 0xA1) return nullptr;
-  return WideGlyph(94 * (first - 0xA1) + (second - 0xA1));
+  return WideGlyph(GbCell(first, second));
 }
 
 const uint8_t* Big5Glyph(uint8_t first, uint8_t second) {
   if (first >= 0xFA) return nullptr;
-  int t = second <= 0x7E ? second - 0x40 : second - 0x62;
-  return WideGlyph(157 * (first - 0xA1) + t);
+  return WideGlyph(Big5Cell(first, second));
 }
 
 const uint8_t* SjisGlyph(uint8_t first, uint8_t second) {
   if (first >= 0xED) return nullptr;
-  int row = first < 0xA0 ? first - 0x81 : first - 0xC1;
-  return WideGlyph(189 * row + (second - 0x40));
+  return WideGlyph(SjisCell(first, second));
 }
 
 const uint8_t* PairGlyph(int code, uint8_t lead, uint8_t trail, uint8_t mark[32]) {

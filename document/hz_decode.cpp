@@ -6,8 +6,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "document/document.h"
-
 namespace {
 // Copies count bytes with bit 7 set, eight at a time. A word is read whole
 // before it is written, so out may lie at or before in.
@@ -151,13 +149,10 @@ bool HoldsHzEscape(const uint8_t* text, size_t n) {
   return false;
 }
 
-void DecodeHz() {
-  const size_t n = Document.textLength;
-  uint8_t* text = Document.text.get();
-  if (n == 0) return;
-  if (!HoldsHzEscape(text, n)) return;
+size_t DecodeHzText(uint8_t* text, size_t n) {
+  if (n == 0 || !HoldsHzEscape(text, n)) return n;
   const size_t first = FindStop(text, 0, n, false);
   const size_t written = first + DecodeHzBytes(text + first, n - first, text + first);
   std::memset(text + written, 0, n - written);
-  Document.textLength = static_cast<uint32_t>(written);
+  return written;
 }

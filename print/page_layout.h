@@ -28,11 +28,6 @@ struct PageLayout {
   int linesPerPage = 0;  // slots, the header's and footer's included
 };
 
-// The height of a printed line: the screen line scaled by the factor that
-// puts charsPerLine cells across printWidth, rounded half up; 0 when the
-// arguments make no line.
-int PrintLineHeight(int printWidth, int charsPerLine, int lineHeight);
-
 // Fills `layout` for one job. Returns 0 when lines can be printed, else the
 // message that refuses the job (21): margins wider or taller than the area,
 // a printed line of no height, or fewer than three slots (no room for a body

@@ -1,13 +1,12 @@
 #include "shell/code_commands_win32.h"
 
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
-#include "resources/resource_ids.h"
-#include "shell/commands_win32.h"
 #include "shell/selection.h"
 #include "shell/view_state.h"
 
-void SelectCode(HWND frame, int code) {
+bool SelectCode(HWND frame, int code) {
   int previous = CodeType;
   bool hadFont = GlyphFont.bytes != nullptr;
   CodeType = code;
@@ -17,7 +16,7 @@ void SelectCode(HWND frame, int code) {
     // the same way.
     CodeType = hadFont && previous != code ? previous : CodeGb;
     DestroyWindow(frame);
-    return;
+    return false;
   }
   // Another code pairs the bytes its own way: the lines are broken anew,
   // the text at the top of the view staying there.
@@ -29,10 +28,5 @@ void SelectCode(HWND frame, int code) {
     ClearSelection();
   }
   InvalidateRect(frame, nullptr, TRUE);
-  UpdateCommandState(frame);
-}
-
-int32_t OnCodeCommand(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
-  SelectCode(frame, static_cast<int>(LOWORD(wParam)) - ZK_CMD_CODE_GB);
-  return 0;
+  return true;
 }

@@ -19,7 +19,7 @@
 #include "resources/resource_ids.h"
 #include "shell/code_commands_win32.h"
 #include "shell/command_state.h"
-#include "shell/frame_win32.h"
+#include "shell/frame_windows_win32.h"
 #include "shell/open_document_win32.h"
 #include "shell/save_part_win32.h"
 #include "shell/selection.h"
@@ -52,6 +52,11 @@ int32_t OnToggleToolbar(HWND frame, WPARAM, WPARAM, LPARAM) {
 int32_t OnToggleHz(HWND frame, WPARAM, WPARAM, LPARAM) {
   ToggleSetting(&Settings.supportHZ);
   UpdateCommandState(frame);
+  return 0;
+}
+
+int32_t OnCode(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
+  if (SelectCode(frame, static_cast<int>(LOWORD(wParam)) - ZK_CMD_CODE_GB)) UpdateCommandState(frame);
   return 0;
 }
 
@@ -127,9 +132,9 @@ constexpr FrameCommand FrameCommands[] = {
     {.id = ZK_CMD_CONVERT_BIG5, .handler = OnConvert, .image = 8},
     {.id = ZK_CMD_CONVERT_HZ, .handler = OnConvert, .image = 10},
     {.id = ZK_CMD_CONVERT_SJIS, .handler = OnConvert, .image = 9},
-    {.id = ZK_CMD_CODE_GB, .handler = OnCodeCommand, .image = 4, .gapBefore = true, .checked = ConditionCodeGb},
-    {.id = ZK_CMD_CODE_BIG5, .handler = OnCodeCommand, .image = 5, .checked = ConditionCodeBig5},
-    {.id = ZK_CMD_CODE_SJIS, .handler = OnCodeCommand, .image = 7, .checked = ConditionCodeSjis},
+    {.id = ZK_CMD_CODE_GB, .handler = OnCode, .image = 4, .gapBefore = true, .checked = ConditionCodeGb},
+    {.id = ZK_CMD_CODE_BIG5, .handler = OnCode, .image = 5, .checked = ConditionCodeBig5},
+    {.id = ZK_CMD_CODE_SJIS, .handler = OnCode, .image = 7, .checked = ConditionCodeSjis},
     {.id = ZK_CMD_ABOUT, .handler = OnAbout, .image = 3, .gapBefore = true},
     {.id = ZK_CMD_PAGE_SETUP, .handler = OnPageSetup},
     {.id = ZK_CMD_EXIT, .handler = OnExit},

@@ -4,29 +4,20 @@
 #include <shellapi.h>
 
 #include "base/dispatch_win32.h"
+#include "base/instance_win32.h"
 #include "base/profile_win32.h"
-#include "base/program_path.h"
 #include "base/program_path_win32.h"
 #include "base/settings_values.h"
 #include "base/wide_text_win32.h"
 #include "document/document.h"
 #include "resources/resource_ids.h"
-#include "shell/command_line.h"
 #include "shell/commands_win32.h"
-#include "shell/frame_layout.h"
-#include "shell/open_document_win32.h"
+#include "shell/frame_windows_win32.h"
 #include "shell/settings_file_win32.h"
 #include "shell/text_view_win32.h"
 
-char AppName[AppNameCapacity] = "";
-char TitleText[TitleTextCapacity] = "";
-HWND FrameWindow = nullptr;
-HWND ViewWindow = nullptr;
-HWND ToolbarWindow = nullptr;
-HMENU FrameMenu = nullptr;
-HBRUSH FrameBrush = nullptr;
-
 namespace {
+constexpr size_t TooltipCapacity = 64;
 char TooltipText[TooltipCapacity] = "";
 
 HWND CreateViewWindow(HWND frame) {
@@ -110,12 +101,6 @@ const MessageEntry FrameMessageRows[] = {
 };
 constexpr MessageTable FrameMessages = MakeMessageTable(FrameMessageRows, DefaultWindow);
 
-bool ToolbarShown() {
-  // The style, not IsWindowVisible: before the frame is first shown its
-  // children count as invisible although they will be seen.
-  return ToolbarWindow != nullptr && (GetWindowLongPtrA(ToolbarWindow, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DispatchByMessage(FrameMessages, window, message, wParam, lParam);
 }
@@ -166,69 +151,4 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   ShowWindow(frame, showCommand);
   UpdateWindow(frame);
   return true;
-}
-
-void LayoutFrame(HWND frame) {
-  if (frame == nullptr || ViewWindow == nullptr) return;
-  RECT client{};
-  GetClientRect(frame, &client);
-  int toolbarHeight = 0;
-  if (ToolbarShown()) {
-    // The whole toolbar, its divider included: measured by its client area
-    // alone it would cover the view's top pixel row.
-    RECT bar{};
-    GetWindowRect(ToolbarWindow, &bar);
-    toolbarHeight = bar.bottom - bar.top;
-  }
-  ViewPlacement place = PlaceView(client.right, client.bottom, ToolbarShown(), toolbarHeight);
-  MoveWindow(ViewWindow, place.x, place.y, place.width, place.height, TRUE);
-}
-
-void ApplyToolbarVisibility() {
-  if (ToolbarWindow != nullptr) ShowWindow(ToolbarWindow, Settings.showToolbar != 0 ? SW_SHOW : SW_HIDE);
-  LayoutFrame(FrameWindow);
-}
-
-void ApplyFrameBackground() {
-  // The new brush becomes the background of both classes before the old
-  // ones go, so no window is ever left with a deleted brush.
-  HBRUSH brush = CreateSolidBrush(Settings.backColour);
-  SetClassLongPtrA(FrameWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (ViewWindow != nullptr) SetClassLongPtrA(ViewWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (FrameBrush != nullptr) DeleteObject(FrameBrush);
-  if (SettingsBrush != nullptr) DeleteObject(SettingsBrush);
-  FrameBrush = brush;
-  SettingsBrush = nullptr;
-}
-
-void OpenCommandLine(const char* text) {
-  char token[PathCapacity];
-  size_t cursor = 0;
-  bool first = true;
-  while (NextCommandLineToken(text, &cursor, token, sizeof token)) {
-    if (first) {
-      OpenDocument(FrameWindow, token);
-      first = false;
-    } else {
-      RefreshModulePath();
-      StartInstanceWithFile(token);
-    }
-  }
-}
-
-void StartInstanceWithFile(const char* path) {
-  char command[InstanceCommandCapacity];
-  // A command that does not fit starts nothing, as a failed start would.
-  if (ModulePath[0] == '\0' || !FormatInstanceCommand(command, sizeof command, ModulePath, path)) return;
-  // The wide form, so that a name in any script reaches the new instance.
-  std::wstring line = WideFromUtf8(command);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
 }

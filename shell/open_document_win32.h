@@ -14,6 +14,9 @@ int32_t OnOpenCommand(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
 // A file that cannot be read changes nothing but shows its message.
 void OpenDocument(HWND frame, const char* path);
 
-// The bare title, or the title with " - " and `path`; a path also names the
-// document.
-void SetFrameTitle(HWND frame, const char* path);
+// Opens the first name of the command line here and hands each further one
+// to a new instance.
+void OpenCommandLine(const char* text);
+
+// Starts another copy of the program with `path` as its one file name.
+void StartInstanceWithFile(const char* path);

@@ -10,9 +10,6 @@ using ReadSettingText = bool (*)(const char* key, char* dest, size_t destSize);
 // Writes a key's text.
 using WriteSettingText = void (*)(const char* key, const char* text);
 
-// A key read as an integer, `fallback` when it is missing.
-int ReadSettingInteger(ReadSettingText read, const char* key, int fallback);
-
 struct FramePlacement {
   int left = 0;
   int top = 0;

@@ -15,8 +15,6 @@ int PageStep(int visible) { return visible > 1 ? visible - 1 : 1; }
 int CharsPerLine() { return ClampCharsPerLine(Settings.charsPerLine); }
 }  // namespace
 
-int ViewLineHeight() { return GlyphHeight + DrawnLineSpacing(Settings.lineSpacing); }
-
 void SetViewClientSize(int width, int height) {
   ViewState.clientWidth = width & 0xFFFF;
   ViewState.clientHeight = height & 0xFFFF;

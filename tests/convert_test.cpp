@@ -13,6 +13,7 @@
 #include "base/prompts_headless.h"
 #include "convert/convert_file.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "tests/reference_rules.h"
 #include "tests/test_support.h"
 

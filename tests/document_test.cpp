@@ -15,6 +15,7 @@
 #include "base/settings_values.h"
 #include "document/detect_code.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/glyph_marks.h"
 #include "document/hz_decode.h"
@@ -209,7 +210,7 @@ TEST(HzDecode, EscapesVanishGbModePairsBytesSetsBitSevenAndInPlaceEqualsTheByteR
       {"a~~b~\r\n", "a~~b~\r\n"}, {"a~~b ~{!!", "a~b \xA1\xA1"}, {"\xB8\x7E\n", "\xB8\x7E\n"}};
   for (const auto& [in, out] : texts) {
     ASSERT_TRUE(PutDocumentText(nullptr, ToBytes(in).data(), in.size()));
-    DecodeHz();
+    Document.textLength = static_cast<uint32_t>(DecodeHzText(Document.text.get(), Document.textLength));
     EXPECT_EQ(TextHeld(), ToBytes(out)) << in;
   }
 }

@@ -12,6 +12,7 @@
 #include "base/settings_values.h"
 #include "base/wide_text_win32.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "print/header_footer.h"

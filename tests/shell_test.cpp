@@ -30,6 +30,7 @@
 #include "dialogs/colour_swatches.h"
 #include "dialogs/dialog_fields.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/file_name.h"
 #include "document/glyph_font.h"
 #include "document/line_index.h"
