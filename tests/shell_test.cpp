@@ -771,3 +771,23 @@ TEST(ProcessState, TheResetPutsEveryRecordBackAsTheProgramStarts) {
   EXPECT_EQ(std::string(ModulePath), "");
   EXPECT_NE(AllocateZeroed<uint8_t>(1), nullptr);
 }
+
+TEST(Selection, ALineIsSelectedBetweenAnchorAndEndInEitherOrder) {
+  struct Row {
+    SelectionRecord selection;
+    std::vector<int> selected;  // of lines 0 to 5
+  };
+  const Row rows[] = {
+      {.selection = {}, .selected = {}},
+      {.selection = {.anchor = 1, .end = 3}, .selected = {1, 2, 3}},
+      {.selection = {.anchor = 4, .end = 2}, .selected = {2, 3, 4}},
+      {.selection = {.anchor = 5, .end = 5}, .selected = {5}},
+  };
+  for (const Row& row : rows) {
+    Selection = row.selection;
+    std::vector<int> selected;
+    for (int line = 0; line <= 5; ++line)
+      if (IsLineSelected(line)) selected.push_back(line);
+    EXPECT_EQ(selected, row.selected) << row.selection.anchor << " " << row.selection.end;
+  }
+}
