@@ -1,11 +1,12 @@
 #include <cstdio>
 
+#include "base/settings_values.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "convert/loss_report.h"
 #include "convert/transcode.h"
 #include "document/document.h"
-#include "shell/settings_values.h"
+#include "document/document_lines.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

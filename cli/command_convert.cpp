@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/prompts_headless.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "convert/convert_file.h"
@@ -16,9 +19,6 @@
 #include "convert/transcode.h"
 #include "document/file_name.h"
 #include "document/line_index.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/prompts_headless.h"
 
 namespace {
 const char* const ConvertHelp =

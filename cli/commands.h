@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/file_io.h"
+#include "base/file_io.h"
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);

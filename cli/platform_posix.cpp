@@ -4,9 +4,9 @@
 #include <csignal>
 #include <cstring>
 
+#include "base/file_io.h"
+#include "base/program_path.h"
 #include "cli/commands.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
 
 void FindModulePath(const char* argv0) {
   char path[PathCapacity] = "";

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/prompts_headless.h"
 #include "cli/commands.h"
-#include "shell/prompts_headless.h"
 
 namespace {
 struct CommandEntry {

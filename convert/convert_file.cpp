@@ -9,16 +9,16 @@
 #include <system_error>
 #include <thread>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/overwrite_question.h"
+#include "base/read_whole.h"
 #include "convert/loss_report.h"
 #include "convert/transcode.h"
 #include "document/detect_code.h"
 #include "document/hz_decode.h"
 #include "document/line_index.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/memory.h"
-#include "shell/overwrite_question.h"
-#include "shell/read_whole.h"
 
 namespace {
 // The source is read and converted in pieces of this size, which stay in the

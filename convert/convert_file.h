@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/program_path.h"
+#include "base/prompts.h"
 #include "convert/converters.h"
-#include "shell/font_path.h"
-#include "shell/prompts.h"
 
 // The modes past the three of ConvertModes: a code and UTF-8. The source is
 // that code when toGb is 0, UTF-8 otherwise.

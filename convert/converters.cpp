@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "document/byte_classes.h"
+#include "document/code_cells.h"
 #include "document/code_rules.h"
 #include "document/hz_decode.h"
 #include "document/unicode_tables.h"
@@ -35,10 +36,7 @@ struct GbSource {
   static constexpr const uint8_t* Replacement = GbReplacement;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFE}};
-  static int Index(uint8_t lead, uint8_t trail) {
-    if (lead < 0xA1 || trail < 0xA1) return -1;
-    return 94 * (lead - 0xA1) + (trail - 0xA1);
-  }
+  static int Index(uint8_t lead, uint8_t trail) { return lead < 0xA1 || trail < 0xA1 ? -1 : GbCell(lead, trail); }
 };
 
 struct Big5Source {
@@ -46,11 +44,7 @@ struct Big5Source {
   static constexpr const uint8_t* Replacement = Big5Replacement;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0xA1, 0xFE}};
-  static int Index(uint8_t lead, uint8_t trail) {
-    if (lead < 0xA1) return -1;
-    int column = trail <= 0x7E ? trail - 0x40 : trail - 0x62;
-    return 157 * (lead - 0xA1) + column;
-  }
+  static int Index(uint8_t lead, uint8_t trail) { return lead < 0xA1 ? -1 : Big5Cell(lead, trail); }
 };
 
 struct SjisSource {
@@ -59,9 +53,8 @@ struct SjisSource {
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0x9F}, {0xE0, 0xFC}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFC}};
   static int Index(uint8_t lead, uint8_t trail) {
-    if (lead >= 0xEC) return -1;
-    int row = lead <= 0x9F ? lead - 0x81 : lead - 0xC1;
-    return 189 * row + (trail - 0x40);
+    // The table file has no row 0xEC, which the font has.
+    return lead >= 0xEC ? -1 : SjisCell(lead, trail);
   }
 };
 

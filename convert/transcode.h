@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/memory.h"
 #include "convert/converters.h"
 #include "document/code_rules.h"
-#include "shell/memory.h"
 
 // HZ as a conversion's source or target, beside the codes of CodeTypes.
 constexpr int CodeHz = 6;

@@ -3,14 +3,13 @@
 #include <bit>
 #include <climits>
 
+#include "base/error_messages.h"
+#include "base/settings_values.h"
 #include "document/byte_classes.h"
 #include "document/code_rules.h"
 #include "document/detect_code.h"
 #include "document/document.h"
 #include "document/unicode_tables.h"
-#include "shell/error_messages.h"
-#include "shell/settings_values.h"
-#include "shell/view_state.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -589,7 +588,6 @@ bool ScanByBlocks(ScanState& s) {
 }  // namespace
 
 bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
-  ViewState.firstLine = 0;
   Document.lineCount = 0;
   // The text keeps one byte after the indexed ones, so n stays below textSize.
   if (Document.textSize == 0)

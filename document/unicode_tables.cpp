@@ -2,12 +2,11 @@
 
 #include <atomic>
 #include <mutex>
-
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/read_whole.h"
 #include "document/code_rules.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
-#include "shell/memory.h"
-#include "shell/read_whole.h"
 
 namespace {
 constexpr const char* DecodeTableNames[3] = {"GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL"};

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/program_path.h"
 #include "convert/transcode.h"
 #include "document/code_rules.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/font_path.h"
 
 namespace {
 struct Output {

@@ -8,13 +8,14 @@
 #include <optional>
 #include <random>
 
+#include "base/file_io.h"
+#include "base/overwrite_question.h"
+#include "base/prompts_headless.h"
 #include "convert/convert_file.h"
 #include "convert/loss_report.h"
 #include "convert/transcode.h"
 #include "document/document.h"
-#include "shell/file_io.h"
-#include "shell/overwrite_question.h"
-#include "shell/prompts_headless.h"
+#include "document/document_lines.h"
 #include "tests/reference_rules.h"
 #include "tests/test_support.h"
 

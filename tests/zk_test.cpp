@@ -18,11 +18,11 @@
 #include <set>
 #include <string>
 
+#include "base/program_path.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/unicode_forms.h"
 #include "document/unicode_tables.h"
-#include "shell/font_path.h"
 #include "tests/test_support.h"
 
 namespace {
