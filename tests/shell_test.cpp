@@ -765,6 +765,7 @@ TEST(CommandState, EachConditionReadsTheRecordItNames) {
       {.condition = ConditionCodeGb, .atStart = true, .afterward = false},
       {.condition = ConditionCodeBig5, .atStart = false, .afterward = true},
       {.condition = ConditionCodeSjis, .atStart = false, .afterward = false},
+      {.condition = ConditionCodeUnicode, .atStart = false, .afterward = false},
       {.condition = ConditionHzSupport, .atStart = true, .afterward = false},
       {.condition = ConditionToolbar, .atStart = true, .afterward = false},
   };
@@ -774,6 +775,11 @@ TEST(CommandState, EachConditionReadsTheRecordItNames) {
   ToggleSetting(&Settings.supportHZ);
   ToggleSetting(&Settings.showToolbar);
   for (const Row& row : rows) EXPECT_EQ(ConditionHolds(row.condition), row.afterward) << row.condition;
+  // UTF-8 and UTF-16 alike are the one Unicode command.
+  for (int code : {CodeUtf8, CodeUtf16Le, CodeUtf16Be}) {
+    CodeType = code;
+    EXPECT_TRUE(ConditionHolds(ConditionCodeUnicode) && !ConditionHolds(ConditionCodeGb)) << code;
+  }
 }
 
 TEST(CommandState, AToggleTurnsAnyStoredValueOnOrOff) {

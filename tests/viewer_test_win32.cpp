@@ -59,7 +59,7 @@ TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton
   }
   EXPECT_EQ(shown, (Strings{"Open", "Save", "Print", "Convert file(GB <=> BIG5)", "Convert file(GB <=> HZ)",
                             "Convert file(GB <=> Shift JIS)", "View GB code ", "View BIG5 code", "View Shift JIS code",
-                            "About"}));
+                            "View Unicode", "About"}));
   EXPECT_EQ(DialogsShown, Strings{});
 }
 
@@ -133,6 +133,29 @@ TEST_F(Viewer, PixelsAreTheFontsBitsAndEachCodeButtonRedrawsWithItsFontOrEndsWit
   EXPECT_FALSE(IsWindow(FrameWindow));
   EXPECT_TRUE(Pump());  // the quit request
   EXPECT_EQ(DialogsShown, Strings{"Error: Can not open the font file: " + ProgramFolder() + "\\ZKFT16.FON"});
+}
+
+TEST_F(Viewer, AUnicodeTextShowsInTheUnicodeCodeItsMarkNamesAndTheToolbarStays) {
+  ASSERT_TRUE(StartViewer());
+  Open("u8.txt", "\xE4\xB8\xAD a\r\n");
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf8);
+  Open("u16.txt", std::string("\xFF\xFE\x2D\x4E"
+                              "a\0\r\0\n\0",
+                              10));
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf16Le);
+  // UTF-16's code is no command of its own: the toolbar stays as it was.
+  EXPECT_EQ(MenuFlags(ZK_CMD_TOOLBAR), MF_CHECKED);
+  EXPECT_TRUE(IsWindowVisible(ToolbarWindow));
+  // By hand to GB and back: Unicode is the form the mark names.
+  Send(WM_COMMAND, ZK_CMD_CODE_GB, reinterpret_cast<LPARAM>(ToolbarWindow));
+  ExpectCodeChecked(ZK_CMD_CODE_GB);
+  EXPECT_EQ(::Document.lineCount, 2);  // the line feed's second byte starts a line in GB
+  Send(WM_COMMAND, ZK_CMD_CODE_UNICODE);
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf16Le);
+  EXPECT_EQ(DialogsShown, Strings{});
 }
 
 TEST_F(Viewer, KeysAndScrollMessagesMoveTheViewAndALineStepDrawsOnlyTheNewRow) {
