@@ -20,6 +20,7 @@
 #include "resources/resource_ids.h"
 #include "shell/code_commands_win32.h"
 #include "shell/command_state.h"
+#include "shell/edit_commands_win32.h"
 #include "shell/frame_windows_win32.h"
 #include "shell/open_document_win32.h"
 #include "shell/save_part_win32.h"
@@ -142,6 +143,10 @@ constexpr FrameCommand FrameCommands[] = {
     {.id = ZK_CMD_CODE_SJIS, .handler = OnCode, .image = 7, .checked = ConditionCodeSjis},
     {.id = ZK_CMD_CODE_UNICODE, .handler = OnCode, .image = 11, .checked = ConditionCodeUnicode},
     {.id = ZK_CMD_ABOUT, .handler = OnAbout, .image = 3, .gapBefore = true},
+    {.id = ZK_CMD_COPY, .handler = OnCopy, .enabled = ConditionSelection},
+    {.id = ZK_CMD_FIND, .handler = OnFind, .enabled = ConditionLines},
+    {.id = ZK_CMD_FIND_NEXT, .handler = OnFindNext, .enabled = ConditionLines},
+    {.id = ZK_CMD_GOTO_LINE, .handler = OnGoToLine, .enabled = ConditionLines},
     {.id = ZK_CMD_PAGE_SETUP, .handler = OnPageSetup},
     {.id = ZK_CMD_EXIT, .handler = OnExit},
     {.id = ZK_CMD_LINE_WIDTH, .handler = OnLineWidth},

@@ -13,6 +13,7 @@
 #include "resources/resource_ids.h"
 #include "shell/code_commands_win32.h"
 #include "shell/commands_win32.h"
+#include "shell/edit_commands_win32.h"
 #include "shell/frame_windows_win32.h"
 #include "shell/settings_file_win32.h"
 #include "shell/text_view_win32.h"
@@ -103,6 +104,8 @@ const MessageEntry FrameMessageRows[] = {
 constexpr MessageTable FrameMessages = MakeMessageTable(FrameMessageRows, DefaultWindow);
 
 LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The find dialog's message has its number only once the program runs.
+  if (IsFindMessage(message)) return OnFindMessage(window, lParam);
   return DispatchByMessage(FrameMessages, window, message, wParam, lParam);
 }
 }  // namespace

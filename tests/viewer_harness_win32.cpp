@@ -35,8 +35,12 @@ Bytes TestFont(int code) {
 void WriteTestFonts(const std::string& folder, int skip) {
   const char* const names[3] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON"};
   for (int code = 0; code < 3; ++code) WriteFile(folder + "\\" + names[code], TestFont(code));
-  // The Unicode font as the build made it: a Unicode text shows in no other.
-  CopyFileA((ProgramFolder() + "\\..\\bin\\ZKUNI16.FON").c_str(), (folder + "\\ZKUNI16.FON").c_str(), FALSE);
+  // The Unicode font and the Unicode tables as the build made them: a
+  // Unicode text shows in no other font, and a search and a copy go through
+  // the tables.
+  for (const char* built : {"ZKUNI16.FON", "GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL", "UNIGB.TBL", "UNIBIG5.TBL",
+                            "UNISJIS.TBL", "GB4UNI.TBL"})
+    CopyFileA((ProgramFolder() + "\\..\\bin\\" + built).c_str(), (folder + "\\" + built).c_str(), FALSE);
   if (skip >= 0) DeleteFileA((folder + "\\" + names[skip]).c_str());
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "base/dispatch_win32.h"
 #include "base/error_messages.h"
@@ -292,7 +293,7 @@ TEST_F(Viewer, MinimisingLeavesTheViewAloneAndALineBitmapThatCannotBeMadeClosesI
   EXPECT_EQ(DialogsShown, Strings{"Error: Can not alloc memory!"});
 }
 
-TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndCtrlQIsTheOneAccelerator) {
+TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndTheKeysAreTheUsualOnes) {
   char text[300] = "";
   HINSTANCE self = GetModuleHandleA(nullptr);
   EXPECT_EQ(LoadStringA(self, ZK_STRING_FILTER, text, sizeof text), 251);
@@ -301,11 +302,19 @@ TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndCtrlQIsTheOneAccelera
     LoadStringA(self, static_cast<UINT>(id), text, sizeof text);
     EXPECT_STREQ(text, ErrorMessageText(id)) << id;
   }
-  ACCEL keys[4] = {};
-  ASSERT_EQ(CopyAcceleratorTableA(LoadAcceleratorsA(self, "ZK"), keys, 4), 1);
-  EXPECT_EQ(keys[0].key, 'Q');
-  EXPECT_EQ(keys[0].cmd, ZK_CMD_EXIT);
-  EXPECT_EQ(keys[0].fVirt & (FVIRTKEY | FCONTROL), FVIRTKEY | FCONTROL);
+  // Ctrl+Q, Ctrl+C, Ctrl+F, F3 and Ctrl+G.
+  ACCEL keys[8] = {};
+  ASSERT_EQ(CopyAcceleratorTableA(LoadAcceleratorsA(self, "ZK"), keys, 8), 5);
+  const std::tuple<WORD, WORD, BYTE> expected[] = {{'Q', ZK_CMD_EXIT, FCONTROL},
+                                                   {'C', ZK_CMD_COPY, FCONTROL},
+                                                   {'F', ZK_CMD_FIND, FCONTROL},
+                                                   {VK_F3, ZK_CMD_FIND_NEXT, 0},
+                                                   {'G', ZK_CMD_GOTO_LINE, FCONTROL}};
+  for (size_t k = 0; k < 5; ++k)
+    EXPECT_EQ(std::make_tuple(keys[k].key, keys[k].cmd, static_cast<BYTE>(keys[k].fVirt & (FVIRTKEY | FCONTROL))),
+              std::make_tuple(std::get<0>(expected[k]), std::get<1>(expected[k]),
+                              static_cast<BYTE>(FVIRTKEY | std::get<2>(expected[k]))))
+        << k;
 }
 
 TEST(DispatchTables, UnlistedMessagesReachTheChosenDefaultAndCommandsMatchOnTheirId) {
