@@ -6,9 +6,22 @@
 #include "convert/convert_file.h"
 
 ConvertLabelsRecord ConvertLabels(int mode) {
-  if (mode == ConvertModeSjis) return {"&Shift JIS Code", "Shift &JIS Code"};
-  if (mode == ConvertModeHz) return {"&HZ Code", "H&Z Code"};
-  return {"&Big5 Code", "Big&5 Code"};
+  switch (mode) {
+    case ConvertModeSjis:
+      return {"&Shift JIS Code", "Shift &JIS Code", "&GB Code", "G&B Code"};
+    case ConvertModeHz:
+      return {"&HZ Code", "H&Z Code", "&GB Code", "G&B Code"};
+    case ConvertModeGbUtf8:
+      return {"&UTF-8", "UTF-&8", "&GB Code", "G&B Code"};
+    case ConvertModeBig5Utf8:
+      return {"&UTF-8", "UTF-&8", "&Big5 Code", "Big&5 Code"};
+    case ConvertModeSjisUtf8:
+      return {"&UTF-8", "UTF-&8", "&Shift JIS Code", "Shift &JIS Code"};
+    case ConvertModeHzUtf8:
+      return {"&UTF-8", "UTF-&8", "&HZ Code", "H&Z Code"};
+    default:
+      return {"&Big5 Code", "Big&5 Code", "&GB Code", "G&B Code"};
+  }
 }
 
 ConvertButtonsRecord ConvertButtons(const char* source, const char* target) {

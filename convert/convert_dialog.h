@@ -5,11 +5,14 @@
 
 #include "base/prompts.h"
 
-// The labels of the "other code" radio buttons of the source and the target
-// groups in ConvertMode `mode`.
+// The labels of the radio buttons of the source and the target groups in
+// ConvertMode `mode`: the first code (GB, or the code converted to and from
+// UTF-8) and the other.
 struct ConvertLabelsRecord {
   const char* source;
   const char* target;
+  const char* firstSource;
+  const char* firstTarget;
 };
 ConvertLabelsRecord ConvertLabels(int mode);
 

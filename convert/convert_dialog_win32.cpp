@@ -38,6 +38,8 @@ int32_t ConvertDialogInit(HWND dialog, UINT, WPARAM, LPARAM lParam) {
   ConvertLabelsRecord labels = ConvertLabels(RecordOf(dialog)->mode);
   SetDlgItemTextA(dialog, ZK_SOURCE_IS_OTHER, labels.source);
   SetDlgItemTextA(dialog, ZK_TARGET_IS_OTHER, labels.target);
+  SetDlgItemTextA(dialog, ZK_SOURCE_IS_GB, labels.firstSource);
+  SetDlgItemTextA(dialog, ZK_TARGET_IS_GB, labels.firstTarget);
   // Once the dialog shows, View and Convert follow the empty fields.
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(ZK_TARGET_FIELD, 0), 0);
   return 1;

@@ -33,6 +33,10 @@
 #define ZK_CMD_FIND 10022
 #define ZK_CMD_FIND_NEXT 10023
 #define ZK_CMD_GOTO_LINE 10024
+#define ZK_CMD_CONVERT_GB_UTF8 10025
+#define ZK_CMD_CONVERT_BIG5_UTF8 10026
+#define ZK_CMD_CONVERT_SJIS_UTF8 10027
+#define ZK_CMD_CONVERT_HZ_UTF8 10028
 
 /* The option dialogs and their controls. */
 #define ZK_DIALOG_LINE_WIDTH 200

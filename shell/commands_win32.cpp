@@ -10,6 +10,7 @@
 #include "base/settings_values.h"
 #include "convert/character_tables.h"
 #include "convert/convert_dialog_win32.h"
+#include "convert/convert_file.h"
 #include "convert/converters.h"
 #include "dialogs/option_dialogs_win32.h"
 #include "document/detect_code.h"
@@ -68,8 +69,29 @@ int32_t OnCode(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
 
 int32_t OnConvert(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
   ConvertDialogRecord record;
-  const WORD id = LOWORD(wParam);
-  record.mode = id == ZK_CMD_CONVERT_SJIS ? ConvertModeSjis : id == ZK_CMD_CONVERT_HZ ? ConvertModeHz : ConvertModeBig5;
+  switch (LOWORD(wParam)) {
+    case ZK_CMD_CONVERT_SJIS:
+      record.mode = ConvertModeSjis;
+      break;
+    case ZK_CMD_CONVERT_HZ:
+      record.mode = ConvertModeHz;
+      break;
+    case ZK_CMD_CONVERT_GB_UTF8:
+      record.mode = ConvertModeGbUtf8;
+      break;
+    case ZK_CMD_CONVERT_BIG5_UTF8:
+      record.mode = ConvertModeBig5Utf8;
+      break;
+    case ZK_CMD_CONVERT_SJIS_UTF8:
+      record.mode = ConvertModeSjisUtf8;
+      break;
+    case ZK_CMD_CONVERT_HZ_UTF8:
+      record.mode = ConvertModeHzUtf8;
+      break;
+    default:
+      record.mode = ConvertModeBig5;
+      break;
+  }
   if (RunConvertDialog(frame, &record)) OpenDocument(frame, record.viewTarget.c_str());
   return 0;
 }
@@ -138,6 +160,10 @@ constexpr FrameCommand FrameCommands[] = {
     {.id = ZK_CMD_CONVERT_BIG5, .handler = OnConvert, .image = 8},
     {.id = ZK_CMD_CONVERT_HZ, .handler = OnConvert, .image = 10},
     {.id = ZK_CMD_CONVERT_SJIS, .handler = OnConvert, .image = 9},
+    {.id = ZK_CMD_CONVERT_GB_UTF8, .handler = OnConvert},
+    {.id = ZK_CMD_CONVERT_BIG5_UTF8, .handler = OnConvert},
+    {.id = ZK_CMD_CONVERT_SJIS_UTF8, .handler = OnConvert},
+    {.id = ZK_CMD_CONVERT_HZ_UTF8, .handler = OnConvert},
     {.id = ZK_CMD_CODE_GB, .handler = OnCode, .image = 4, .gapBefore = true, .checked = ConditionCodeGb},
     {.id = ZK_CMD_CODE_BIG5, .handler = OnCode, .image = 5, .checked = ConditionCodeBig5},
     {.id = ZK_CMD_CODE_SJIS, .handler = OnCode, .image = 7, .checked = ConditionCodeSjis},

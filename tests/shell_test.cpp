@@ -26,6 +26,7 @@
 #include "base/window_place.h"
 #include "convert/character_tables.h"
 #include "convert/convert_dialog.h"
+#include "convert/convert_file.h"
 #include "convert/converters.h"
 #include "dialogs/colour_swatches.h"
 #include "dialogs/dialog_fields.h"
@@ -414,10 +415,18 @@ TEST(ColourSwatches, AClickMovesItsGroupsChoiceOnlyAndTheChoiceIsFramed) {
 }
 
 TEST(ConvertDialog, LabelsAndButtonsFollowTheModeAndNamesAndTheCommandsRefuseWhatTheyCannotDo) {
-  for (const auto& [mode, texts] : {std::pair{ConvertModeBig5, "&Big5 Code|Big&5 Code"},
-                                    {ConvertModeSjis, "&Shift JIS Code|Shift &JIS Code"},
-                                    {ConvertModeHz, "&HZ Code|H&Z Code"}})
-    EXPECT_EQ(ConvertLabels(mode).source + "|"s + ConvertLabels(mode).target, texts) << mode;
+  // The first code's buttons, then the other's, in each group.
+  for (const auto& [mode, texts] : {std::pair{int{ConvertModeBig5}, "&GB Code|G&B Code|&Big5 Code|Big&5 Code"},
+                                    {int{ConvertModeSjis}, "&GB Code|G&B Code|&Shift JIS Code|Shift &JIS Code"},
+                                    {int{ConvertModeHz}, "&GB Code|G&B Code|&HZ Code|H&Z Code"},
+                                    {int{ConvertModeGbUtf8}, "&GB Code|G&B Code|&UTF-8|UTF-&8"},
+                                    {int{ConvertModeBig5Utf8}, "&Big5 Code|Big&5 Code|&UTF-8|UTF-&8"},
+                                    {int{ConvertModeSjisUtf8}, "&Shift JIS Code|Shift &JIS Code|&UTF-8|UTF-&8"},
+                                    {int{ConvertModeHzUtf8}, "&HZ Code|H&Z Code|&UTF-8|UTF-&8"}}) {
+    const ConvertLabelsRecord labels = ConvertLabels(mode);
+    EXPECT_EQ(labels.firstSource + "|"s + labels.firstTarget + "|" + labels.source + "|" + labels.target, texts)
+        << mode;
+  }
   // View needs a target, Convert both names.
   const std::tuple<const char*, const char*, bool, bool> buttons[] = {
       {"", "", false, false}, {"a.gb", "", false, false}, {"", "b.b5", true, false}, {"a", "b", true, true}};

@@ -247,6 +247,64 @@ TEST_F(Viewer, TheConvertDialogConvertsLikeTheToolInEveryModeAndViewsTheTarget) 
   ExpectCodeChecked(ZK_CMD_CODE_BIG5);
 }
 
+TEST_F(Viewer, TheConvertDialogTakesEachCodeToUtf8AndBackAndSaysWhatWasLost) {
+  ASSERT_TRUE(StartViewer());
+  // 国家 (國家 in Big5) in each code, and HZ; every one to UTF-8 and back again.
+  const struct {
+    int command;
+    const char* code;
+    const char* label;
+    std::string text;
+    std::string utf8;
+  } modes[] = {{ZK_CMD_CONVERT_GB_UTF8, "gb", "&GB Code", "ZK \xB9\xFA\xBC\xD2\r\n", "ZK 国家\r\n"},
+               {ZK_CMD_CONVERT_BIG5_UTF8, "big5", "&Big5 Code", "ZK \xB0\xEA\xAE\x61\r\n", "ZK 國家\r\n"},
+               {ZK_CMD_CONVERT_SJIS_UTF8, "sjis", "&Shift JIS Code", "ZK \x8D\x91\x89\xC6\r\n", "ZK 国家\r\n"},
+               {ZK_CMD_CONVERT_HZ_UTF8, "hz", "&HZ Code", "ZK ~{9z<R~}\r\n", "ZK 国家\r\n"}};
+  for (const auto& mode : modes) {
+    SCOPED_TRACE(mode.code);
+    const std::string source = folder.File(std::string("源.") + mode.code), utf8 = folder.File("目标.u8"),
+                      back = folder.File(std::string("back.") + mode.code);
+    WriteFile(source, ToBytes(mode.text));
+    for (const std::string& name : {utf8, back}) std::filesystem::remove(PathFromUtf8(name));
+    AnswerDialogWith("Convert", [&](HWND dialog) {
+      EXPECT_EQ(Field(dialog, ZK_SOURCE_IS_GB), mode.label);
+      EXPECT_EQ(Field(dialog, ZK_TARGET_IS_OTHER), "UTF-&8");
+      SetField(dialog, ZK_SOURCE_FIELD, source);
+      SetField(dialog, ZK_TARGET_FIELD, utf8);
+      Click(dialog, IDOK);
+      Click(dialog, ZK_TARGET_IS_GB);  // UTF-8 back into the code
+      SetField(dialog, ZK_SOURCE_FIELD, utf8);
+      SetField(dialog, ZK_TARGET_FIELD, back);
+      Click(dialog, IDOK);
+      Click(dialog, IDCANCEL);
+    });
+    DialogsShown.clear();
+    Send(WM_COMMAND, static_cast<WPARAM>(mode.command));
+    EXPECT_EQ(DialogsShown, (Strings{"Convert:", "OK: Convert complete!", "OK: Convert complete!"}));
+    EXPECT_EQ(ReadFile(utf8), ToBytes(mode.utf8));
+    EXPECT_EQ(ReadFile(back), ToBytes(mode.text));
+    EXPECT_EQ(ConvertWithTool(std::string("--from ") + mode.code + " --to utf8", source, folder.File("tool.u8")),
+              ReadFile(utf8));
+  }
+  // What Shift JIS has no form for becomes its question mark, and the
+  // completion says how many.
+  const std::string mixed = folder.File("mixed.u8"), out = folder.File("mixed.sj");
+  WriteFile(mixed, ToBytes("\xE4\xBD\xA0 \xE5\x9B\xBD \xF0\x9F\x98\x80\n"));
+  AnswerDialogWith("Convert", [&](HWND dialog) {
+    Click(dialog, ZK_TARGET_IS_GB);
+    SetField(dialog, ZK_SOURCE_FIELD, mixed);
+    SetField(dialog, ZK_TARGET_FIELD, out);
+    Click(dialog, IDOK);
+    Click(dialog, IDCANCEL);
+  });
+  DialogsShown.clear();
+  Send(WM_COMMAND, ZK_CMD_CONVERT_SJIS_UTF8);
+  EXPECT_EQ(DialogsShown, (Strings{"Convert:",
+                                   "OK: Convert complete!\n\n2 characters had no form in Shift JIS and "
+                                   "became its replacement."}));
+  EXPECT_EQ(ReadFile(out), ToBytes("\x81\x48 \x8D\x91 \x81\x48\n"));
+}
+
 TEST_F(Viewer, WithTabFileTheTableCommandsWriteTheirFilesBesideTheProgram) {
   StoreSetting("TabFile", "1");
   ASSERT_TRUE(StartViewer());
