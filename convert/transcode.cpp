@@ -212,11 +212,7 @@ bool ConvertBlockToUtf8(TranscodeState& state, const PairUtf8Table& table, const
   uint32_t missing = 0;
   uint64_t starts = ~(firsts << 1);
   for (; starts != 0; starts &= starts - 1) {
-    // A single byte is looked up without the byte after it, so that the
-    // few cells of single bytes stay in the cache.
-    const int at = std::countr_zero(starts);
-    const uint32_t lead = static_cast<uint32_t>(firsts >> at) & 1;
-    const uint32_t form = forms[LoadPair(block + at) & (0xFF | (0u - lead) << 8)];
+    const uint32_t form = forms[LoadPair(block + std::countr_zero(starts))];
     std::memcpy(out, &form, 4);
     out += form >> 24;
     missing |= form == 0;
