@@ -16,6 +16,7 @@ void ResetCoreState() {
   SetHeadlessEcho(false);
   SetHeadlessQuestionHandler(nullptr);
   SetModulePath("");
+  SetDataFolder("");
 }
 
 int FailEachAllocation(const std::function<void()>& prepare, const std::function<bool()>& operation,
