@@ -146,6 +146,21 @@ iconv -f UTF-16LE -t UTF-8 "$work/classes.reg" 2>/dev/null | grep -qi 'ZK\\\\ZK.
   failure="a file type names the installed ZK.exe"
 check InstallerRegistersNoFileType "$failure"
 
+# The file properties' version: the fixed numbers and the texts.
+version_failure() {
+  local at numbers
+  at=$(LC_ALL=C grep -obUaP '\xBD\x04\xEF\xFE' "$1" | head -n 1 | cut -d: -f1)
+  [ -n "$at" ] || { echo "no VERSIONINFO"; return; }
+  # FILEVERSION's two 32-bit halves, as 16-bit words: minor, major, 0, patch.
+  numbers=$(od -An -tu2 -j $((at + 8)) -N 8 "$1" | xargs)
+  IFS=. read -r major minor patch <<<"$version"
+  [ "$numbers" = "$minor $major 0 $patch" ] || echo "FILEVERSION holds $numbers"
+  for key in FileVersion ProductVersion; do
+    strings -el "$1" | grep -A1 -x "$key" | tail -n 1 | grep -qx "$version" || echo "$key is not $version"
+  done
+}
+check InstalledZkExeShowsTheVersionInItsProperties "$(version_failure "$installed/ZK.exe")"
+
 check InstalledViewerShowsTheSampleAsZkRenderDraws "$(view_sample 'C:\Program Files\ZK\ZK.exe' "$shots/installed-viewer.png")"
 check InstalledCliReadsAndConvertsTheSample "$(run_cli "$installed")"
 
