@@ -111,10 +111,12 @@ view_sample() {
   timeout 60 wineserver -w
 }
 
-# What zk-cli.exe in FOLDER (a Unix path) says and converts.
+# What zk-cli.exe in FOLDER (a Unix path) says and converts, and its version.
 run_cli() {
   local cli shown
   cli=$(winepath -w "$1/zk-cli.exe")
+  shown=$(wine "$cli" --version 2>&1 | tr -d '\r')
+  [ "$shown" = "zk $version" ] || echo "zk-cli --version says '$shown'"
   shown=$(wine "$cli" info "$sample" 2>&1 | tr -d '\r')
   [ "$shown" = "$(cat "$work/info.expected")" ] || echo "zk-cli info says '$shown'"
   rm -f "$work/gb.big5"
@@ -176,10 +178,11 @@ timeout 60 wineserver -w
 [ -f "$settings" ] || failure+=" the settings file went too"
 check UninstallerRemovesAllItInstalledButTheSettings "$failure"
 
-unpacked=$WINEPREFIX/drive_c/users/$(id -un)/Desktop
+# A folder of drive C: the user's own folders under Wine lead to $HOME.
+unpacked=$WINEPREFIX/drive_c/Portable
 mkdir -p "$unpacked"
 failure=""
-unzip -q "$zip" -d "$unpacked" || failure="unzip failed"
+out=$(unzip -q "$zip" -d "$unpacked" 2>&1 </dev/null) || failure="unzip failed: $out"
 unpacked=$unpacked/ZK-$version
 [ -n "$failure" ] || failure=$(differences "$unpacked")
 [ "$(listing "$unpacked")" = "$(listing "$stage")" ] || failure+=" the zip holds other files"
