@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "base/program_path.h"
 #include "document/code_rules.h"
 #include "document/detect_code.h"
 #include "document/hz_decode.h"
 #include "document/unicode_tables.h"
-#include "shell/font_path.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -4,12 +4,12 @@
 
 #include <vector>
 
+#include "base/settings_values.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/hz_decode.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
-#include "shell/settings_values.h"
 
 namespace {
 constexpr size_t TextSize = 50u << 20;

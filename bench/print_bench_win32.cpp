@@ -12,18 +12,18 @@
 #include <thread>
 #include <vector>
 
+#include "base/instance_win32.h"
+#include "base/profile_win32.h"
+#include "base/program_path.h"
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "bench/bench_clock_win32.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "print/page_layout.h"
 #include "print/print_job_win32.h"
-#include "shell/font_path.h"
-#include "shell/frame_win32.h"
-#include "shell/selection.h"
-#include "shell/settings_file_win32.h"
-#include "shell/settings_values.h"
-#include "shell/wide_text_win32.h"
 #include "tests/spooler_support_win32.h"
 
 namespace {
@@ -60,7 +60,7 @@ int main() {
 
   Remove(JobFile());
   LARGE_INTEGER start = Now();
-  PrintDocument(nullptr, DefaultPrinter(), false);
+  PrintDocument(nullptr, DefaultPrinter(), PrintRange{0, Document.lineCount});
   LARGE_INTEGER drawn = Now();
   WaitForSpooledJob();
   LARGE_INTEGER spooled = Now();
@@ -71,11 +71,9 @@ int main() {
 
   // What every job costs however short: one line on one page.
   Remove(JobFile());
-  Selection.anchor = Selection.end = 0;
   LARGE_INTEGER shortStart = Now();
-  PrintDocument(nullptr, DefaultPrinter(), true);
+  PrintDocument(nullptr, DefaultPrinter(), PrintRange{0, 1});
   double shortJob = Milliseconds(shortStart, Now());
-  ClearSelection();
   WaitForSpooledJob();
   const double lineTime = (Milliseconds(start, drawn) - shortJob) / (lines - 1);
   std::printf("one line on one page: %.0f ms in ZK; each further line %.2f ms\n", shortJob, lineTime);
@@ -112,7 +110,7 @@ int main() {
       Sleep(0);
     }
   });
-  PrintDocument(nullptr, DefaultPrinter(), false);
+  PrintDocument(nullptr, DefaultPrinter(), PrintRange{0, Document.lineCount});
   LARGE_INTEGER ended = Now();
   done = true;
   user.join();

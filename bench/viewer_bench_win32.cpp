@@ -17,8 +17,8 @@
 
 #include "bench/bench_clock_win32.h"
 #include "document/document.h"
-#include "document/open_document_win32.h"
 #include "shell/frame_win32.h"
+#include "shell/open_document_win32.h"
 #include "shell/text_view_win32.h"
 #include "shell/view_state.h"
 #include "tests/viewer_harness_win32.h"

@@ -1,9 +1,10 @@
 #include <cstdio>
 
+#include "base/settings_values.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "document/document.h"
-#include "shell/settings_values.h"
+#include "document/document_lines.h"
 
 namespace {
 const char* const InfoHelp =

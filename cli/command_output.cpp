@@ -1,10 +1,10 @@
 #include <functional>
 #include <string>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/prompts.h"
 #include "cli/commands.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/prompts.h"
 
 int WriteCommandOutput(const std::string& source, const std::string& output,
                        const std::function<bool(ReplacementRecord*)>& write) {

@@ -13,17 +13,19 @@
 #include <string>
 #include <vector>
 
+#include "base/prompts.h"
+#include "base/settings_values.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "document/cells.h"
+#include "document/display_line.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/file_name.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "print/header_footer.h"
 #include "print/page_layout.h"
-#include "shell/prompts.h"
-#include "shell/settings_values.h"
-#include "shell/view_scroll.h"
 
 namespace {
 const char* const PrintHelp =
@@ -138,7 +140,7 @@ void PlaceLine(PrintJob& job, int cells, int y) {
   if (LineBitmap.bits == nullptr) return;
   if (cells < layout.charsPerLine) cells = layout.charsPerLine;
   if (cells > LineBitmap.bytesPerRow) cells = LineBitmap.bytesPerRow;
-  const int width = 8 * cells;
+  const int width = CellWidth * cells;
   const int height = LineBitmap.lineHeight;
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A1, width);
   job.stencil.assign(static_cast<size_t>(stride) * height, 0);
@@ -165,7 +167,7 @@ void PlaceLine(PrintJob& job, int cells, int y) {
 
 void PrintBodyLine(void* context, int line, int y) {
   auto* job = static_cast<PrintJob*>(context);
-  RowText row = RowTextForLine(line);
+  DisplayLineBytes row = DisplayLine(line);
   PlaceLine(*job, RenderLine(row.bytes, row.count, row.readable), y);
 }
 

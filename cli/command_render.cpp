@@ -4,13 +4,15 @@
 #include <cstdio>
 #include <string>
 
+#include "base/prompts.h"
+#include "base/settings_values.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "document/cells.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
-#include "shell/prompts.h"
-#include "shell/settings_values.h"
 
 namespace {
 const char* const RenderHelp =
@@ -76,7 +78,7 @@ bool WritePicture(ReplacementRecord* out, const RenderRequest& request) {
     return false;
   }
   png_set_write_fn(png, out, WritePngBytes, nullptr);
-  png_uint_32 width = static_cast<png_uint_32>(8 * LineBitmap.bytesPerRow);
+  png_uint_32 width = static_cast<png_uint_32>(CellWidth * LineBitmap.bytesPerRow);
   png_uint_32 height = static_cast<png_uint_32>(request.rows) * static_cast<png_uint_32>(LineBitmap.lineHeight);
   png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);

@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <string>
 
+#include "base/error_messages.h"
+#include "base/prompts.h"
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "convert/character_tables.h"
-#include "shell/error_messages.h"
-#include "shell/prompts.h"
 
 namespace {
 const char* const TablesHelp =

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/file_io.h"
+#include "base/file_io.h"
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
@@ -39,3 +39,7 @@ void PrepareProcess(int* argc, char*** argv);
 
 // True when standard input is a terminal someone can answer on.
 bool StdinIsTerminal();
+
+// True when standard error is a terminal someone watches: progress shows
+// there only then.
+bool StderrIsTerminal();

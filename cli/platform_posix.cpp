@@ -4,9 +4,10 @@
 #include <csignal>
 #include <cstring>
 
+#include "base/file_io.h"
+#include "base/program_path.h"
 #include "cli/commands.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
+#include "document/glyph_font.h"
 
 // Where the Debian package puts the data (scripts/package).
 constexpr const char* SharedDataFolder = "/usr/share/zk/";
@@ -27,3 +28,5 @@ void PrepareProcess(int*, char***) {
 }
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }

@@ -3,27 +3,28 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/program_path.h"
+#include "base/program_path_win32.h"
+#include "base/wide_text_win32.h"
 #include "cli/commands.h"
-#include "shell/font_path.h"
-#include "shell/wide_text_win32.h"
 
 void FindModulePath(const char* argv0) {
-  char path[PathCapacity] = "";
-  wchar_t wide[PathCapacity] = L"";
-  DWORD length = GetModuleFileNameW(nullptr, wide, PathCapacity);
-  if (length == 0 || length >= PathCapacity || !Utf8FromWide(wide, path, sizeof path)) path[0] = '\0';
-  if (path[0] == '\0' && argv0 != nullptr && std::strlen(argv0) < sizeof path) std::strcpy(path, argv0);
-  SetModulePath(path);
+  RefreshModulePath();
+  if (ModulePath[0] == '\0' && argv0 != nullptr) SetModulePath(argv0);
 }
 
 bool StdinIsTerminal() {
   // The C library takes the NUL device for a terminal; only a console is one.
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+bool StderrIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 void PrepareProcess(int* argc, char*** argv) {

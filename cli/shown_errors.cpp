@@ -1,5 +1,5 @@
+#include "base/prompts_headless.h"
 #include "cli/commands.h"
-#include "shell/prompts_headless.h"
 
 bool AnyErrorShown() {
   for (const HeadlessPrompt& prompt : HeadlessPrompts()) {

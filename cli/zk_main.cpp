@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/prompts_headless.h"
 #include "cli/commands.h"
-#include "shell/prompts_headless.h"
 #include "zk_version.h"
 
 namespace {
@@ -17,7 +17,7 @@ struct CommandEntry {
 const CommandEntry Commands[] = {
     {"info", RunInfoCommand, "print the code, length and line count of a file"},
     {"cat", RunCatCommand, "write the text of a file as the viewer holds it"},
-    {"convert", RunConvertCommand, "convert a file between GB and Big5, Shift JIS or HZ"},
+    {"convert", RunConvertCommand, "convert files between GB, Big5, Shift JIS, HZ and UTF-8"},
     {"tables", RunTablesCommand, "write the character table files into a folder"},
 #ifdef ZK_HAVE_PNG
     {"render", RunRenderCommand, "draw the display lines of a file into a PNG picture"},

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/program_path.h"
 
 const char* const CharacterTableFileNames[3] = {"GBTBL.GB", "BIG5TBL.BG5", "SJISTBL.JP"};
 

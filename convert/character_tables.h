@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "shell/prompts.h"
+#include "base/prompts.h"
 
 enum CharacterTables { CharacterTableGb = 0, CharacterTableBig5 = 1, CharacterTableSjis = 2 };
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/error_messages.h"
 #include "convert/convert_file.h"
-#include "shell/error_messages.h"
 
 ConvertLabelsRecord ConvertLabels(int mode) {
   if (mode == ConvertModeSjis) return {"&Shift JIS Code", "Shift &JIS Code"};

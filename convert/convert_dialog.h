@@ -3,7 +3,7 @@
 // View buttons do with the two names.
 #pragma once
 
-#include "shell/prompts.h"
+#include "base/prompts.h"
 
 // The labels of the "other code" radio buttons of the source and the target
 // groups in ConvertMode `mode`.

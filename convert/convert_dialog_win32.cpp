@@ -2,18 +2,20 @@
 
 #include <string>
 
-#include "convert/character_tables.h"
+#include "base/dispatch_win32.h"
+#include "base/file_dialogs_win32.h"
+#include "base/instance_win32.h"
+#include "base/program_path.h"
+#include "base/wide_text_win32.h"
 #include "convert/convert_dialog.h"
 #include "convert/converters.h"
-#include "document/open_document_win32.h"
 #include "resources/resource_ids.h"
-#include "shell/dispatch_win32.h"
-#include "shell/file_dialogs_win32.h"
-#include "shell/font_path.h"
-#include "shell/frame_win32.h"
-#include "shell/wide_text_win32.h"
 
 namespace {
+ConvertDialogRecord* RecordOf(HWND dialog) {
+  return reinterpret_cast<ConvertDialogRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
 // A name field's text in UTF-8: a path in any script.
 std::string FieldText(HWND dialog, int id) {
   wchar_t text[PathCapacity] = L"";
@@ -28,11 +30,12 @@ void UpdateConvertButtons(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDOK), buttons.convert ? TRUE : FALSE);
 }
 
-int32_t ConvertDialogInit(HWND dialog, UINT, WPARAM, LPARAM) {
+int32_t ConvertDialogInit(HWND dialog, UINT, WPARAM, LPARAM lParam) {
+  SetWindowLongPtrA(dialog, DWLP_USER, lParam);
   // Every dialog opens in the direction from GB to the other code.
   CheckDlgButton(dialog, ZK_SOURCE_IS_GB, BST_CHECKED);
   CheckDlgButton(dialog, ZK_TARGET_IS_OTHER, BST_CHECKED);
-  ConvertLabelsRecord labels = ConvertLabels(ConvertMode);
+  ConvertLabelsRecord labels = ConvertLabels(RecordOf(dialog)->mode);
   SetDlgItemTextA(dialog, ZK_SOURCE_IS_OTHER, labels.source);
   SetDlgItemTextA(dialog, ZK_TARGET_IS_OTHER, labels.target);
   // Once the dialog shows, View and Convert follow the empty fields.
@@ -79,8 +82,8 @@ int32_t OnConvert(HWND dialog, WPARAM, WPARAM, LPARAM) {
 int32_t OnView(HWND dialog, WPARAM, WPARAM, LPARAM) {
   std::string target = FieldText(dialog, ZK_TARGET_FIELD);
   if (!CanViewTarget(dialog, target.c_str())) return 0;
-  OpenDocument(FrameWindow, target.c_str());
-  EndDialog(dialog, 1);
+  RecordOf(dialog)->viewTarget = target;
+  EndDialog(dialog, ZK_VIEW_TARGET);
   return 1;
 }
 
@@ -108,23 +111,10 @@ INT_PTR CALLBACK ConvertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 }  // namespace
 
-int32_t ShowConvertDialog(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
-  switch (LOWORD(wParam)) {
-    case ZK_CMD_CONVERT_SJIS:
-      ConvertMode = ConvertModeSjis;
-      break;
-    case ZK_CMD_CONVERT_HZ:
-      ConvertMode = ConvertModeHz;
-      break;
-    default:
-      ConvertMode = ConvertModeBig5;
-      break;
-  }
-  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_CONVERT), frame, ConvertDialogProc, 0);
-  return 0;
-}
-
-int32_t MakeTableFileCommand(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
-  MakeCharacterTableFile(frame, LOWORD(wParam) - ZK_CMD_TABLE_GB);
-  return 0;
+bool RunConvertDialog(HWND owner, ConvertDialogRecord* record) {
+  // The conversions the dialog runs read the mode from the converters.
+  ConvertMode = record->mode;
+  record->viewTarget.clear();
+  return DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_CONVERT), owner, ConvertDialogProc,
+                         reinterpret_cast<LPARAM>(record)) == ZK_VIEW_TARGET;
 }

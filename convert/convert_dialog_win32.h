@@ -1,13 +1,16 @@
-// The Convert dialog and the character table commands.
+// The Convert dialog: source and target names, the direction, Convert as
+// often as the user likes, and View.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include <string>
 
-// Commands 10002, 10003 and 10016: the Convert dialog for GB and Big5, GB
-// and Shift JIS, GB and HZ.
-int32_t ShowConvertDialog(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+struct ConvertDialogRecord {
+  int mode = 0;            // one of ConvertModes: the pair of codes converted
+  std::string viewTarget;  // set when the dialog ends by View: the target to open
+};
 
-// Commands 10018 to 10020: a character table file beside the program.
-int32_t MakeTableFileCommand(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+// Runs the dialog over `owner` in `record->mode`; true when it ended by View,
+// the target's name then in record->viewTarget.
+bool RunConvertDialog(HWND owner, ConvertDialogRecord* record);

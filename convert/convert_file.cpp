@@ -9,11 +9,16 @@
 #include <system_error>
 #include <thread>
 
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/memory.h"
-#include "shell/overwrite_question.h"
-#include "shell/read_whole.h"
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/overwrite_question.h"
+#include "base/read_whole.h"
+#include "convert/loss_report.h"
+#include "convert/transcode.h"
+#include "document/detect_code.h"
+#include "document/hz_decode.h"
+#include "document/line_index.h"
 
 namespace {
 // The source is read and converted in pieces of this size, which stay in the
@@ -25,17 +30,24 @@ constexpr size_t SourcePieceSize = 1u << 18;
 constexpr size_t OutputBlockSize = 1u << 20;
 
 // The source piece, and two output blocks: one is written while the other
-// is filled.
+// is filled. A small source, of one piece, has buffers of its size: many
+// small files convert without a large allocation each.
 struct ConvertBuffers {
   Block<uint8_t> piece;
   Block<uint8_t> blocks[2];
+  size_t pieceSize = 0;
+  size_t blockSize = 0;  // at least pieceSize, and any chunk
 };
 
-bool AllocateConvertBuffers(ConvertBuffers& buffers) {
-  buffers.piece = AllocateZeroed<uint8_t>(SourcePieceSize);
+bool AllocateConvertBuffers(ConvertBuffers& buffers, uint64_t sourceSize) {
+  constexpr size_t SmallestPiece = 4096;
+  buffers.pieceSize = sourceSize < SourcePieceSize - 1 ? static_cast<size_t>(sourceSize) + 1 : SourcePieceSize;
+  if (buffers.pieceSize < SmallestPiece) buffers.pieceSize = SmallestPiece;
+  buffers.blockSize = 4 * buffers.pieceSize < OutputBlockSize ? 4 * buffers.pieceSize : OutputBlockSize;
+  buffers.piece = AllocateZeroed<uint8_t>(buffers.pieceSize);
   if (!buffers.piece) return false;
   for (Block<uint8_t>& block : buffers.blocks) {
-    block = AllocateZeroed<uint8_t>(OutputBlockSize);
+    block = AllocateZeroed<uint8_t>(buffers.blockSize);
     if (!block) return false;
   }
   return true;
@@ -126,7 +138,7 @@ bool HandOverBlock(TargetBlocks& target) {
 
 size_t TakeOutput(void* handle, const uint8_t* bytes, size_t count) {
   TargetBlocks& target = *static_cast<TargetBlocks*>(handle);
-  if (target.filled + count > OutputBlockSize && !HandOverBlock(target)) return 0;
+  if (target.filled + count > target.buffers.blockSize && !HandOverBlock(target)) return 0;
   std::memcpy(target.buffers.blocks[target.current].get() + target.filled, bytes, count);
   target.filled += count;
   return count;
@@ -137,57 +149,56 @@ struct WholeFile {
   size_t length = 0;
 };
 
+// A failure: the message and the name it is about.
+struct Failure {
+  int error = 0;
+  std::string argument;
+};
+
 // Reads the table at `path`, which must hold `requiredSize` bytes: a table
-// cut short or padded would convert wrongly without a word. Shows the
-// message of a failure.
-bool ReadTable(WindowRef owner, const char* path, uint64_t requiredSize, WholeFile& whole) {
+// cut short or padded would convert wrongly without a word.
+Failure ReadTable(const char* path, uint64_t requiredSize, WholeFile& whole) {
   FileHandle file = OpenForReading(path);
-  if (!file) {
-    ShowErrorBox(owner, ErrorOpenConvertTable, path, StyleStop);
-    return false;
-  }
+  if (!file) return {ErrorOpenConvertTable, path};
   uint64_t size = 0;
-  if (!MeasureFile(file.get(), &size) || size != requiredSize) {
-    ShowErrorBox(owner, ErrorReadConvertTable, path, StyleStop);
-    return false;
-  }
+  if (!MeasureFile(file.get(), &size) || size != requiredSize) return {ErrorReadConvertTable, path};
   whole.length = static_cast<size_t>(size);
   whole.bytes = AllocateZeroed<uint8_t>(whole.length);
-  if (!whole.bytes) {
-    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
-    return false;
-  }
-  if (ReadWhole(file.get(), whole.bytes.get(), whole.length) == 0) {
-    ShowErrorBox(owner, ErrorReadConvertTable, path, StyleStop);
-    return false;
-  }
-  return true;
+  if (!whole.bytes) return {ErrorAllocMemory, {}};
+  if (ReadWhole(file.get(), whole.bytes.get(), whole.length) == 0) return {ErrorReadConvertTable, path};
+  return {};
 }
 
-int RunConverter(ByteSink target, const ConvertTables& tables, const uint8_t* source, size_t length, int toGb,
-                 SourcePiece* piece) {
-  if (ConvertMode == ConvertModeBig5) return ConvertGbBig5(target, tables, source, length, toGb, piece);
-  if (ConvertMode == ConvertModeSjis) return ConvertGbSjis(target, tables, source, length, toGb, piece);
-  return toGb == 0 ? ConvertGbToHz(target, source, length, piece) : ConvertHzToGb(target, source, length, piece);
+// A pair of codes the tables convert directly: its ConvertMode and toGb.
+struct TablePair {
+  int mode;
+  int toGb;
+};
+
+TablePair TablePairOf(int from, int to) {
+  const int other = from == CodeGb ? to : from;
+  const int mode = other == CodeBig5 ? ConvertModeBig5 : other == CodeShiftJis ? ConvertModeSjis : ConvertModeHz;
+  return {mode, from == CodeGb ? 0 : 1};
 }
 
-// The table and its extension, each read whole from beside the program;
-// shows the message of a failure.
-bool ReadTables(WindowRef owner, int toGb, WholeFile& table, WholeFile& extension) {
-  const char* names[2] = {ConvertTableName(ConvertMode, toGb), ConvertExtensionName(ConvertMode, toGb)};
-  const size_t sizes[2] = {ConvertTableSize(ConvertMode, toGb), ConvertExtensionSize(ConvertMode, toGb)};
+// The table and its extension, each read whole from beside the program.
+Failure ReadTables(TablePair pair, WholeFile& table, WholeFile& extension) {
+  const char* names[2] = {ConvertTableName(pair.mode, pair.toGb), ConvertExtensionName(pair.mode, pair.toGb)};
+  const size_t sizes[2] = {ConvertTableSize(pair.mode, pair.toGb), ConvertExtensionSize(pair.mode, pair.toGb)};
   WholeFile* wholes[2] = {&table, &extension};
   for (int k = 0; k < 2; ++k) {
     if (names[k] == nullptr) continue;
     char path[PathCapacity];
-    if (!BuildPathBesideProgram(path, sizeof path, names[k])) {
-      ShowErrorBox(owner, ErrorOpenConvertTable, names[k], StyleStop);
-      return false;
-    }
-    if (!ReadTable(owner, path, sizes[k], *wholes[k])) return false;
+    if (!BuildPathBesideProgram(path, sizeof path, names[k])) return {ErrorOpenConvertTable, names[k]};
+    Failure failure = ReadTable(path, sizes[k], *wholes[k]);
+    if (failure.error != 0) return failure;
   }
-  return true;
+  return {};
 }
+
+// One piece of the source into the target's sink: 0, or 1 when a chunk was
+// not written whole.
+using PieceConverter = std::function<int(ByteSink, const uint8_t*, size_t, SourcePiece*)>;
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
 
@@ -197,22 +208,25 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // are read by this thread: read here, a piece is still in this processor's
 // cache when it is converted.
 Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
-                      const ConvertTables& tables, int toGb) {
+                      const PieceConverter& convert, ConvertReport* report) {
   TargetBlocks target{targetFile, buffers, 0, 0, false, {}};
-  StartWorker(target.writer);
+  // A source of one piece is written at its end: a second thread would only
+  // cost its start.
+  if (size >= buffers.pieceSize) StartWorker(target.writer);
   const ByteSink sink{TakeOutput, &target};
   uint8_t* buffer = buffers.piece.get();
   SourcePiece piece;
+  piece.report = report;
   size_t held = 0;  // the bytes a piece left for the next one
   uint64_t total = 0;
   for (;;) {
-    const size_t request = SourcePieceSize - held;
+    const size_t request = buffers.pieceSize - held;
     const size_t got = std::fread(buffer + held, 1, request, source);
     total += got;
     held += got;
     piece.last = got < request;
     if (piece.last && std::ferror(source) != 0) return Outcome::ReadFailed;
-    if (RunConverter(sink, tables, buffer, held, toGb, &piece) != 0) return Outcome::WriteFailed;
+    if (convert(sink, buffer, held, &piece) != 0) return Outcome::WriteFailed;
     held -= piece.used;
     std::memmove(buffer, buffer + piece.used, held);
     if (piece.last) break;
@@ -222,59 +236,180 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
   if (target.failed) return Outcome::WriteFailed;
   return total == size ? Outcome::Done : Outcome::ReadFailed;
 }
+
+// The code of the source from its first bytes; the file is read from its
+// start again afterwards.
+int DetectSourceCode(std::FILE* source, uint8_t* buffer, size_t capacity) {
+  const size_t got = std::fread(buffer, 1, capacity, source);
+  std::rewind(source);
+  const int code = DetectTextCode(buffer, got);
+  if (!IsUnicodeCode(code) && HoldsHzEscape(buffer, got)) return CodeHz;
+  return code;
+}
+
+// Gives the first losses their lines and columns, reading the source from
+// its start (an HZ source decoded) as far as the last of them.
+bool PlaceLosses(std::FILE* source, int from, ConvertBuffers& buffers, ConvertReport& report) {
+  if (report.recorded == 0) return true;
+  std::rewind(source);
+  uint8_t* const buffer = buffers.piece.get();
+  uint8_t* const decoded = buffers.blocks[0].get();
+  LossLocator locator;
+  bool gbMode = false;
+  size_t held = 0, decodedHeld = 0;
+  for (;;) {
+    const size_t request = buffers.pieceSize - held;
+    const size_t got = std::fread(buffer + held, 1, request, source);
+    held += got;
+    const bool last = got < request;
+    if (last && std::ferror(source) != 0) return false;
+    bool done = false;
+    size_t used;
+    if (from == CodeHz) {
+      // The decoded text is read as the conversion read it: a character
+      // the piece's end cuts waits for the next piece.
+      const size_t limit = last ? held : held - (held > LongestCharacter - 1 ? LongestCharacter - 1 : held);
+      const size_t n = decodedHeld + DecodeHzSteps(buffer, 0, limit, held, decoded + decodedHeld, &gbMode, &used);
+      const size_t located = LocateLosses(report, locator, CodeGb, decoded, n, last, &done);
+      decodedHeld = n - located;
+      std::memmove(decoded, decoded + located, decodedHeld);
+    } else {
+      used = LocateLosses(report, locator, from, buffer, held, last, &done);
+    }
+    if (done || last) return true;
+    held -= used;
+    std::memmove(buffer, buffer + used, held);
+  }
+}
 }  // namespace
 
-bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {
-  // Two names of one file: converting it onto itself would lose the source.
-  if (IsSameFile(sourcePath, targetPath)) {
-    ShowErrorBox(owner, ErrorSameFileName, nullptr, StyleStop);
-    return false;
-  }
+ConvertCodesRecord CodesOfMode(int mode, int toGb) {
+  static constexpr int Others[7] = {CodeBig5, CodeShiftJis, CodeHz, CodeGb, CodeBig5, CodeShiftJis, CodeHz};
+  const int index = mode >= 0 && mode < 7 ? mode : 0;
+  const int first = index < ConvertModeGbUtf8 ? CodeGb : Others[index];
+  const int second = index < ConvertModeGbUtf8 ? Others[index] : CodeUtf8;
+  return toGb == 0 ? ConvertCodesRecord{first, second} : ConvertCodesRecord{second, first};
+}
+
+namespace {
+// What converts the pieces: the tables of a pair they convert directly, else
+// each character through its Unicode form.
+struct Converter {
   WholeFile table, extension;
-  if (!ReadTables(owner, toGb, table, extension)) return false;
-  ConvertTables tables{table.bytes.get(), table.length, extension.bytes.get(), extension.length, {}};
-  FillReplacement(ConvertMode, toGb, &tables);
-  FileHandle source = OpenForReading(sourcePath);
-  if (!source) {
-    ShowErrorBox(owner, ErrorOpenConvertSource, sourcePath, StyleStop);
-    return false;
+  ConvertTables tables;
+  TranscodeState state;
+  PieceConverter convert;
+};
+
+Failure PrepareConverter(Converter& converter, int from, int to) {
+  if (!ConvertsThroughUnicode(from, to)) {
+    const TablePair pair = TablePairOf(from, to);
+    Failure failure = ReadTables(pair, converter.table, converter.extension);
+    if (failure.error != 0) return failure;
+    const WholeFile &table = converter.table, &extension = converter.extension;
+    converter.tables = ConvertTables{table.bytes.get(), table.length, extension.bytes.get(), extension.length, {}};
+    FillReplacement(pair.mode, pair.toGb, &converter.tables);
+    const ConvertTables& tables = converter.tables;
+    converter.convert = [&tables, pair](ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
+      if (pair.mode == ConvertModeBig5) return ConvertGbBig5(sink, tables, bytes, n, pair.toGb, piece);
+      if (pair.mode == ConvertModeSjis) return ConvertGbSjis(sink, tables, bytes, n, pair.toGb, piece);
+      return pair.toGb == 0 ? ConvertGbToHz(sink, bytes, n, piece) : ConvertHzToGb(sink, bytes, n, piece);
+    };
+    return {};
   }
-  uint64_t sourceSize = 0;
-  if (!MeasureFile(source.get(), &sourceSize)) {
-    ShowErrorBox(owner, ErrorReadConvertSource, sourcePath, StyleStop);
-    return false;
+  if (const char* missing = MissingTranscodeTable(from, to)) {
+    char path[PathCapacity];
+    return {ErrorOpenConvertTable, BuildPathBesideProgram(path, sizeof path, missing) ? path : missing};
   }
+  if (!PrepareTranscode(&converter.state, from, to, SourcePieceSize)) return {ErrorAllocMemory, {}};
+  TranscodeState& state = converter.state;
+  converter.convert = [&state](ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
+    return Transcode(sink, state, bytes, n, piece);
+  };
+  return {};
+}
+}  // namespace
+
+ConvertOutcome ConvertCodes(const ConvertRequest& request) {
+  ConvertOutcome outcome;
+  const char* targetPath = request.inPlace ? request.sourcePath : request.targetPath;
+  const auto fail = [&outcome](Failure failure) {
+    outcome.error = failure.error;
+    outcome.errorArgument = std::move(failure.argument);
+    return outcome;
+  };
+  // Two names of one file: converting it onto itself would lose the source.
+  if (!request.inPlace && IsSameFile(request.sourcePath, targetPath)) return fail({ErrorSameFileName, {}});
+  // The tables are read before the source is touched, unless the source
+  // must tell its code first.
+  Converter converter;
+  outcome.from = request.from;
+  if (outcome.from != CodeDetect) {
+    Failure failure = PrepareConverter(converter, outcome.from, request.to);
+    if (failure.error != 0) return fail(std::move(failure));
+  }
+  FileHandle source = OpenForReading(request.sourcePath);
+  if (!source) return fail({ErrorOpenConvertSource, request.sourcePath});
+  if (!MeasureFile(source.get(), &outcome.sourceBytes)) return fail({ErrorReadConvertSource, request.sourcePath});
   ConvertBuffers buffers;
-  if (!AllocateConvertBuffers(buffers)) {
-    ShowErrorBox(owner, ErrorAllocMemory, nullptr, StyleStop);
-    return false;
+  if (!AllocateConvertBuffers(buffers, outcome.sourceBytes)) return fail({ErrorAllocMemory, {}});
+  if (outcome.from == CodeDetect) {
+    outcome.from = DetectSourceCode(source.get(), buffers.piece.get(), buffers.pieceSize);
+    Failure failure = PrepareConverter(converter, outcome.from, request.to);
+    if (failure.error != 0) return fail(std::move(failure));
+  }
+  if (request.askBeforeReplacing && !ConfirmOverwrite(request.owner, targetPath)) {
+    outcome.declined = true;
+    return outcome;
   }
 
-  if (!ConfirmOverwrite(owner, targetPath)) return false;
   // The converted text goes to a new file that replaces the target only when
-  // whole: a failure half way leaves the old target as it was.
+  // whole: a failure half way leaves the old target as it was. In place, the
+  // source is never written as it is read.
   ReplacementRecord target;
-  if (!StartReplacement(targetPath, &target)) {
-    ShowErrorBox(owner, ErrorCreateConvertTarget, targetPath, StyleStop);
-    return false;
-  }
+  if (!StartReplacement(targetPath, &target, !request.inPlace)) return fail({ErrorCreateConvertTarget, targetPath});
   // An empty source is a valid text and converts to an empty target.
-  Outcome outcome = ConvertPieces(source.get(), sourceSize, target, buffers, tables, toGb);
-  if (outcome != Outcome::Done) {
+  const Outcome written =
+      ConvertPieces(source.get(), outcome.sourceBytes, target, buffers, converter.convert, &outcome.report);
+  if (written != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.
     AbandonReplacement(&target);
-    if (outcome == Outcome::ReadFailed)
-      ShowErrorBox(owner, ErrorReadConvertSource, sourcePath, StyleStop);
-    else
-      ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
-    return false;
+    if (written == Outcome::ReadFailed) return fail({ErrorReadConvertSource, request.sourcePath});
+    return fail({ErrorWriteConvertTarget, targetPath});
   }
+  const ConvertReport& report = outcome.report;
+  if (request.strict && (report.lost > 0 || report.illFormed > 0)) {
+    AbandonReplacement(&target);
+    outcome.refused = true;
+  }
+  if (!PlaceLosses(source.get(), outcome.from, buffers, outcome.report))
+    return fail({ErrorReadConvertSource, request.sourcePath});
+  if (outcome.refused) return outcome;
+  // A file still open cannot be replaced everywhere.
+  source.reset();
   // The last bytes reach the file only when it is flushed and closed.
-  if (!FinishReplacement(&target)) {
-    ShowErrorBox(owner, ErrorWriteConvertTarget, targetPath, StyleStop);
+  if (!FinishReplacement(&target)) return fail({ErrorWriteConvertTarget, targetPath});
+  return outcome;
+}
+
+bool ConvertFile(WindowRef owner, const char* sourcePath, const char* targetPath, int toGb) {
+  const ConvertCodesRecord codes = CodesOfMode(ConvertMode, toGb);
+  ConvertRequest request;
+  request.sourcePath = sourcePath;
+  request.targetPath = targetPath;
+  request.from = codes.from;
+  request.to = codes.to;
+  request.owner = owner;
+  request.askBeforeReplacing = true;
+  const ConvertOutcome outcome = ConvertCodes(request);
+  if (outcome.declined) return false;
+  if (outcome.error != 0) {
+    ShowErrorBox(owner, outcome.error, outcome.errorArgument.empty() ? nullptr : outcome.errorArgument.c_str(),
+                 StyleStop);
     return false;
   }
-  ShowNotice(owner, "Convert complete!", "OK");
+  const std::string losses = CountLosses(outcome.report, codes.to);
+  ShowNotice(owner, losses.empty() ? "Convert complete!" : ("Convert complete!\n\n" + losses).c_str(), "OK");
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "document/byte_classes.h"
+#include "document/code_cells.h"
 #include "document/code_rules.h"
 #include "document/hz_decode.h"
 #include "document/unicode_tables.h"
@@ -13,7 +14,7 @@
 #endif
 
 int ConvertMode = ConvertModeBig5;
-ConvertOutputRecord ConvertOutputBuffer;
+thread_local ConvertOutputRecord ConvertOutputBuffer;
 
 namespace {
 struct ByteRange {
@@ -32,33 +33,28 @@ bool WriteOutput(ByteSink target) {
 // the extension's grid takes over).
 struct GbSource {
   static constexpr int Code = CodeGb;
+  static constexpr const uint8_t* Replacement = GbReplacement;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFE}};
-  static int Index(uint8_t lead, uint8_t trail) {
-    if (lead < 0xA1 || trail < 0xA1) return -1;
-    return 94 * (lead - 0xA1) + (trail - 0xA1);
-  }
+  static int Index(uint8_t lead, uint8_t trail) { return lead < 0xA1 || trail < 0xA1 ? -1 : GbCell(lead, trail); }
 };
 
 struct Big5Source {
   static constexpr int Code = CodeBig5;
+  static constexpr const uint8_t* Replacement = Big5Replacement;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0xFE}, {1, 0}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0xA1, 0xFE}};
-  static int Index(uint8_t lead, uint8_t trail) {
-    if (lead < 0xA1) return -1;
-    int column = trail <= 0x7E ? trail - 0x40 : trail - 0x62;
-    return 157 * (lead - 0xA1) + column;
-  }
+  static int Index(uint8_t lead, uint8_t trail) { return lead < 0xA1 ? -1 : Big5Cell(lead, trail); }
 };
 
 struct SjisSource {
   static constexpr int Code = CodeShiftJis;
+  static constexpr const uint8_t* Replacement = SjisReplacement;
   static constexpr ByteRange LeadRanges[2] = {{0x81, 0x9F}, {0xE0, 0xFC}};
   static constexpr ByteRange TrailRanges[2] = {{0x40, 0x7E}, {0x80, 0xFC}};
   static int Index(uint8_t lead, uint8_t trail) {
-    if (lead >= 0xEC) return -1;
-    int row = lead <= 0x9F ? lead - 0x81 : lead - 0xC1;
-    return 189 * row + (trail - 0x40);
+    // The table file has no row 0xEC, which the font has.
+    return lead >= 0xEC ? -1 : SjisCell(lead, trail);
   }
 };
 
@@ -91,8 +87,11 @@ void PutPair(uint8_t* at, uint16_t pair) { std::memcpy(at, &pair, 2); }
 // The table file's cell when the character lies in it and the cell is no
 // replacement; else the extension's cell, where a position that is no
 // character gives the replacement; without an extension, the table's cell
-// or, outside it, the pair as it stands.
-uint16_t PairOutput[65536];
+// or, outside it, the pair as it stands. Each thread has its own, and a
+// mark of the pairs that lose their character: they write the replacement,
+// and are not the source's own full-width question mark.
+thread_local uint16_t PairOutput[65536];
+thread_local uint8_t PairLoses[65536];
 
 template <typename Code>
 void FillPairOutput(const ConvertTables& tables) {
@@ -104,6 +103,7 @@ void FillPairOutput(const ConvertTables& tables) {
       pair[1] = static_cast<uint8_t>(second);
       const uint16_t key = LoadPair(pair);
       PairOutput[key] = key;
+      PairLoses[key] = 0;
       if (!InRanges(Code::LeadRanges, pair[0]) || !InRanges(Code::TrailRanges, pair[1])) continue;
       const int index = Code::Index(pair[0], pair[1]);
       const bool inTable = index >= 0 && static_cast<size_t>(index) < cells;
@@ -115,6 +115,9 @@ void FillPairOutput(const ConvertTables& tables) {
       PairOutput[key] = cell != 0 ? cell : LoadPair(tables.replacement);
     }
   }
+  const uint16_t replacement = LoadPair(tables.replacement), own = LoadPair(Code::Replacement);
+  for (unsigned key = 0; key < 65536; ++key)
+    PairLoses[key] = PairOutput[key] == replacement && key != own && IsLeadOf(Code::Code, key & 0xFF);
 }
 
 #ifdef __SSE2__
@@ -177,8 +180,9 @@ constexpr LeadSlotTable MakeLeadSlots() {
 constexpr LeadSlotTable LeadSlots = MakeLeadSlots();
 
 // Writes the character of every lead byte whose bit is set in `firsts`, eight
-// source bytes at a time.
-void PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
+// source bytes at a time; true when one of them lost its character.
+bool PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
+  unsigned loses = 0;
   for (size_t part = 0; part < 8; ++part, firsts >>= 8) {
     const unsigned mask = static_cast<unsigned>(firsts & 0xFF);
     if (mask == 0) continue;
@@ -188,20 +192,31 @@ void PutLeadCharacters(uint8_t* to, const uint8_t* from, uint64_t firsts) {
     const uint8_t* partFrom = from + 8 * part;
     for (size_t slot = 0; slot < 4; ++slot, slots >>= 8) {
       const size_t at = slots & 0xFF;
-      PutPair(partTo + at, PairOutput[LoadPair(partFrom + at)]);
+      const uint16_t key = LoadPair(partFrom + at);
+      PutPair(partTo + at, PairOutput[key]);
+      loses |= PairLoses[key];
     }
+  }
+  return loses != 0;
+}
+
+// Counts the pairs of a block that lost their character.
+void ReportBlockLosses(ConvertReport* report, uint64_t offset, const uint8_t* block, uint64_t firsts) {
+  for (; firsts != 0; firsts &= firsts - 1) {
+    const size_t at = static_cast<size_t>(std::countr_zero(firsts));
+    if (PairLoses[LoadPair(block + at)] != 0) RecordLoss(report, offset + at, block + at, 2, false);
   }
 }
 
-// Every character of the longest kind (GB 18030's four bytes) is whole in a
-// piece when it starts this far before the piece's end.
-constexpr size_t LongestCharacter = 4;
-
-// A piece that is not the last leaves the characters and escapes that may
-// run past it for the next one.
-size_t PieceLimit(size_t sourceLength, const SourcePiece* piece) {
-  if (piece == nullptr || piece->last) return sourceLength;
-  return sourceLength > LongestCharacter - 1 ? sourceLength - (LongestCharacter - 1) : 0;
+// The first bytes of the characters of a block that starts a character, when
+// every lead in it has its trail (the last one's may be the byte after it);
+// WholeBlockRefused otherwise.
+template <typename Code>
+uint64_t WholeBlockFirsts(const uint8_t* block) {
+  const BlockMasks masks = ClassifyBlock<Code>(block);
+  const uint64_t firsts = FirstBytesOfBlock(masks.leads, 0);
+  const bool lastPairWhole = (firsts >> 63) == 0 || InRanges(Code::TrailRanges, block[BlockBytes]);
+  return ((firsts << 1) & ~masks.trails) == 0 && lastPairWhole ? firsts : WholeBlockRefused;
 }
 
 // The source is taken 64 bytes at a time where it can be: from the lead bytes
@@ -219,6 +234,8 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
   if (piece == nullptr || !piece->tableReady) FillPairOutput<Code>(tables);
   if (piece != nullptr) piece->tableReady = true;
   const size_t limit = PieceLimit(sourceLength, piece);
+  ConvertReport* const report = piece != nullptr ? piece->report : nullptr;
+  const uint64_t offset = piece != nullptr ? piece->offset : 0;
   uint8_t* out = ConvertOutputBuffer.bytes;
   size_t count = 0;
   size_t i = 0;
@@ -226,16 +243,15 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
     // The block, and the trail of a lead in its last byte, lie in the source.
     if (i + BlockBytes < sourceLength) {
       const uint8_t* from = source + i;
-      const BlockMasks masks = ClassifyBlock<Code>(from);
-      const uint64_t firsts = FirstBytesOfBlock(masks.leads, 0);
-      const bool lastPairWhole = (firsts >> 63) == 0 || InRanges(Code::TrailRanges, from[BlockBytes]);
-      if (((firsts << 1) & ~masks.trails) == 0 && lastPairWhole) {
+      const uint64_t firsts = WholeBlockFirsts<Code>(from);
+      if (firsts != WholeBlockRefused) {
         const size_t taken = BlockBytes + static_cast<size_t>(firsts >> 63);
         if (count + taken < ConvertChunkThreshold) {
           // Single bytes are copied with the block, then every character
           // that begins with a lead is written over its two bytes.
           std::memcpy(out + count, from, BlockBytes);
-          PutLeadCharacters(out + count, from, firsts);
+          if (PutLeadCharacters(out + count, from, firsts) && report != nullptr)
+            ReportBlockLosses(report, offset + i, from, firsts);
           count += taken;
         } else {
           // A chunk ends in this block: character by character, as the bits
@@ -243,7 +259,9 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
           // character writes over.
           for (uint64_t starts = ~(firsts << 1); starts != 0; starts &= starts - 1) {
             const size_t at = static_cast<size_t>(std::countr_zero(starts));
-            PutPair(out + count, PairOutput[LoadPair(from + at)]);
+            const uint16_t key = LoadPair(from + at);
+            PutPair(out + count, PairOutput[key]);
+            if (PairLoses[key] != 0 && report != nullptr) RecordLoss(report, offset + i + at, from + at, 2, false);
             count += 1 + static_cast<size_t>((firsts >> at) & 1);
             if (count >= ConvertChunkThreshold) {
               ConvertOutputBuffer.count = count;
@@ -258,13 +276,18 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
     }
     const CharacterStep step = StepCharacter(Code::Code, source, i, sourceLength);
     if (step.kind == CharacterPair) {
-      PutPair(out + count, PairOutput[LoadPair(source + i)]);
+      const uint16_t key = LoadPair(source + i);
+      PutPair(out + count, PairOutput[key]);
+      if (PairLoses[key] != 0 && report != nullptr) RecordLoss(report, offset + i, source + i, 2, false);
       count += 2;
     } else if (step.kind == CharacterFour) {
       out[count++] = tables.replacement[0];
       out[count++] = tables.replacement[1];
+      if (report != nullptr) RecordLoss(report, offset + i, source + i, 4, false);
     } else {
+      // A byte that is no character passes as it stands, and is counted.
       out[count++] = source[i];
+      if (step.kind == CharacterInvalid && report != nullptr) RecordLoss(report, offset + i, source + i, 1, true);
     }
     i += step.length;
     if (count >= ConvertChunkThreshold) {
@@ -275,15 +298,24 @@ int ConvertByTable(ByteSink target, const ConvertTables& tables, const uint8_t* 
   }
   ConvertOutputBuffer.count = count;
   if (count > 0 && !WriteOutput(target)) return 1;
-  if (piece != nullptr) piece->used = i;
+  if (piece != nullptr) {
+    piece->used = i;
+    piece->offset += i;
+  }
   return 0;
 }
 
-constexpr uint8_t GbReplacement[2] = {0xA3, 0xBF};
-constexpr uint8_t Big5Replacement[2] = {0xA1, 0x48};
-constexpr uint8_t SjisReplacement[2] = {0x81, 0x48};
-
 void Append(uint8_t b) { ConvertOutputBuffer.bytes[ConvertOutputBuffer.count++] = b; }
+
+// HZ read into GB: the odd bytes the reading marks are counted at their
+// place in the decoded text, which the piece's offset follows.
+void ReportGbRun(SourcePiece* piece, const uint8_t* run, size_t n) {
+  if (piece->report != nullptr) {
+    for (const uint8_t* at = run; (at = static_cast<const uint8_t*>(std::memchr(at, LoneByteMark, run + n - at))); ++at)
+      RecordLoss(piece->report, piece->offset + static_cast<uint64_t>(at - run), at, 1, true);
+  }
+  piece->offset += n;
+}
 }  // namespace
 
 const char* ConvertTableName(int mode, int toGb) {
@@ -328,6 +360,7 @@ int ConvertGbSjis(ByteSink target, const ConvertTables& tables, const uint8_t* s
 int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, SourcePiece* piece) {
   bool gbMode = piece != nullptr && piece->gbMode;
   const size_t limit = PieceLimit(sourceLength, piece);
+  ConvertReport* const report = piece != nullptr ? piece->report : nullptr;
   size_t i = 0;
   ConvertOutputBuffer.count = 0;
   while (i < limit) {
@@ -344,6 +377,8 @@ int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, S
       // HZ carries GB 2312's rows only; anything else becomes GB's
       // replacement, the full-width question mark.
       const bool carried = step.kind == CharacterPair && source[i] >= 0xA1 && source[i + 1] >= 0xA1;
+      if (!carried && report != nullptr)
+        RecordLoss(report, piece->offset + i, source + i, step.length, step.kind == CharacterInvalid);
       if (!gbMode) {
         Append('~');
         Append('{');
@@ -359,6 +394,7 @@ int ConvertGbToHz(ByteSink target, const uint8_t* source, size_t sourceLength, S
   if (piece != nullptr) {
     piece->used = i;
     piece->gbMode = gbMode;
+    piece->offset += i;
   }
   return 0;
 }
@@ -375,8 +411,10 @@ int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, S
   while (i < limit) {
     const size_t room = ConvertChunkThreshold + 2 - ConvertOutputBuffer.count;
     const size_t stepLimit = limit - i > room ? i + room : limit;
+    const size_t before = ConvertOutputBuffer.count;
     ConvertOutputBuffer.count += DecodeHzSteps(source, i, stepLimit, sourceLength,
                                                ConvertOutputBuffer.bytes + ConvertOutputBuffer.count, &gbMode, &i);
+    if (piece != nullptr) ReportGbRun(piece, ConvertOutputBuffer.bytes + before, ConvertOutputBuffer.count - before);
     if (ConvertOutputBuffer.count >= ConvertChunkThreshold && !WriteOutput(target)) return 1;
   }
   if (ConvertOutputBuffer.count > 0 && !WriteOutput(target)) return 1;
@@ -385,4 +423,25 @@ int ConvertHzToGb(ByteSink target, const uint8_t* source, size_t sourceLength, S
     piece->gbMode = gbMode;
   }
   return 0;
+}
+
+size_t PieceLimit(size_t sourceLength, const SourcePiece* piece) {
+  if (piece == nullptr || piece->last) return sourceLength;
+  return sourceLength > LongestCharacter - 1 ? sourceLength - (LongestCharacter - 1) : 0;
+}
+
+uint64_t FirstBytesOfWholeBlock(int code, const uint8_t* block) {
+  if (code == CodeBig5) return WholeBlockFirsts<Big5Source>(block);
+  if (code == CodeShiftJis) return WholeBlockFirsts<SjisSource>(block);
+  return WholeBlockFirsts<GbSource>(block);
+}
+
+void RecordLoss(ConvertReport* report, uint64_t offset, const uint8_t* bytes, size_t length, bool illFormed) {
+  ++(illFormed ? report->illFormed : report->lost);
+  if (report->recorded == ReportedLosses) return;
+  LossRecord& record = report->first[report->recorded++];
+  record.offset = offset;
+  record.length = static_cast<uint8_t>(length < 4 ? length : 4);
+  std::memcpy(record.bytes, bytes, record.length);
+  record.illFormed = illFormed;
 }

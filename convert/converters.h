@@ -1,6 +1,6 @@
 // The four converters: GB and Big5, GB and Shift JIS through a conversion
-// table, GB and HZ by rule. Each writes to a byte sink through the one
-// process-wide output buffer, in chunks.
+// table, GB and HZ by rule. Each writes to a byte sink through its thread's
+// output buffer, in chunks, so that files convert on several threads.
 #pragma once
 
 #include <cstddef>
@@ -30,18 +30,70 @@ struct ConvertOutputRecord {
   size_t count;
 };
 
-extern ConvertOutputRecord ConvertOutputBuffer;
+extern thread_local ConvertOutputRecord ConvertOutputBuffer;
+
+// How many of the characters a conversion could not carry over are
+// recorded with their place.
+constexpr int ReportedLosses = 5;
+
+// A character the target has no form for (it became the target's
+// replacement), or a byte of the source that is no character. Its place is
+// `offset`, in bytes into the text as read (an HZ text decoded into GB);
+// its line and column, each from 1, are found afterwards.
+struct LossRecord {
+  uint64_t offset = 0;
+  uint64_t line = 0;
+  uint64_t column = 0;  // in characters
+  uint8_t bytes[4] = {};
+  uint8_t length = 0;
+  bool illFormed = false;
+};
+
+// What one conversion could not carry over: every such character and byte
+// counted, the first few recorded.
+struct ConvertReport {
+  uint64_t lost = 0;
+  uint64_t illFormed = 0;
+  LossRecord first[ReportedLosses];
+  int recorded = 0;
+};
+
+// Counts one loss at `offset` and records it while there is room.
+void RecordLoss(ConvertReport* report, uint64_t offset, const uint8_t* bytes, size_t length, bool illFormed);
 
 // A source converted piece by piece: what one piece hands to the next. A
 // piece that is not the last leaves unconverted its last three bytes, where
 // a character or escape may run past it; `used` tells where the next piece
-// begins. Every converter takes a null piece as one whole source.
+// begins. Every converter takes a null piece as one whole source, and counts
+// its losses only into a piece's report.
 struct SourcePiece {
   bool last = false;
   size_t used = 0;          // set by the converter: the source bytes it took
   bool tableReady = false;  // the table's pair outputs are filled
   bool gbMode = false;      // HZ: the mode the next piece starts in
+  uint64_t offset = 0;      // where the piece's text as read starts; moved on by the converter
+  ConvertReport* report = nullptr;
 };
+
+// Every character of the longest kind (GB 18030's four bytes) is whole in a
+// piece when it starts this far before the piece's end.
+constexpr size_t LongestCharacter = 4;
+
+// Where the characters of a piece that the converter takes end: a piece that
+// is not the last leaves the characters and escapes that may run past it.
+size_t PieceLimit(size_t sourceLength, const SourcePiece* piece);
+
+// Which bytes of the 64 at `block` (a character starts at the first, and the
+// byte after them may be read) begin a character of `code`, when every lead
+// among them has its trail; WholeBlockRefused when one has not.
+constexpr uint64_t WholeBlockRefused = 0xFFFFFFFFFFFFFFFFull;
+uint64_t FirstBytesOfWholeBlock(int code, const uint8_t* block);
+
+// The full-width question mark of each code, which stands for a character
+// the target cannot hold.
+constexpr uint8_t GbReplacement[2] = {0xA3, 0xBF};
+constexpr uint8_t Big5Replacement[2] = {0xA1, 0x48};
+constexpr uint8_t SjisReplacement[2] = {0x81, 0x48};
 
 // Cells in a whole table file of each kind (2 bytes each).
 constexpr size_t GbTableCells = 94 * 94;     // "GBBIG5.TBL", "GBSJIS.TBL"

@@ -1,22 +1,18 @@
 // "Change Color": the character and background colours from the palette.
 #include <array>
 
+#include "base/dispatch_win32.h"
+#include "base/instance_win32.h"
+#include "base/settings_values.h"
 #include "dialogs/colour_swatches.h"
 #include "dialogs/option_dialogs_win32.h"
 #include "resources/resource_ids.h"
-#include "shell/dispatch_win32.h"
-#include "shell/frame_win32.h"
-#include "shell/settings_file_win32.h"
-#include "shell/settings_values.h"
 
 namespace {
-// The indexes as they were when the dialog opened, for Cancel.
-int savedTextIndex = 15;
-int savedBackIndex = 1;
+ColourChoice* ChoiceOf(HWND dialog) { return reinterpret_cast<ColourChoice*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
-int32_t ColourDialogInit(HWND dialog, UINT, WPARAM, LPARAM) {
-  savedTextIndex = Settings.textIndex;
-  savedBackIndex = Settings.backIndex;
+int32_t ColourDialogInit(HWND dialog, UINT, WPARAM, LPARAM lParam) {
+  SetWindowLongPtrA(dialog, DWLP_USER, lParam);
   CentreDialog(dialog, GetWindow(dialog, GW_OWNER));
   return 1;
 }
@@ -24,10 +20,11 @@ int32_t ColourDialogInit(HWND dialog, UINT, WPARAM, LPARAM) {
 // A swatch draws itself when its button asks, so that a click or a change of
 // focus never leaves a button blank: the colour inset from the edges, and a
 // frame around the current choice of its group.
-int32_t DrawSwatch(HWND, UINT, WPARAM, LPARAM lParam) {
+int32_t DrawSwatch(HWND dialog, UINT, WPARAM, LPARAM lParam) {
   auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  const ColourChoice* choice = ChoiceOf(dialog);
   SwatchRecord swatch;
-  if (item == nullptr || !SwatchForButton(static_cast<int>(item->CtlID), &swatch)) return 0;
+  if (item == nullptr || choice == nullptr || !SwatchForButton(static_cast<int>(item->CtlID), &swatch)) return 0;
   const RECT& box = item->rcItem;
   SwatchRect fill = SwatchFill({box.left, box.top, box.right, box.bottom});
   HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
@@ -35,7 +32,7 @@ int32_t DrawSwatch(HWND, UINT, WPARAM, LPARAM lParam) {
   HBRUSH colour = CreateSolidBrush(ColourPalette[swatch.index]);
   HGDIOBJ previous = SelectObject(item->hDC, colour);
   Rectangle(item->hDC, fill.left, fill.top, fill.right, fill.bottom);
-  if (IsSwatchChosen(static_cast<int>(item->CtlID))) {
+  if (IsSwatchChosen(static_cast<int>(item->CtlID), *choice)) {
     SelectObject(item->hDC, GetStockObject(NULL_BRUSH));
     Rectangle(item->hDC, box.left, box.top, box.right, box.bottom);
   }
@@ -45,32 +42,20 @@ int32_t DrawSwatch(HWND, UINT, WPARAM, LPARAM lParam) {
 }
 
 int32_t PickColour(HWND dialog, WPARAM wParam, WPARAM, LPARAM) {
-  PickSwatch(LOWORD(wParam));
+  PickSwatch(LOWORD(wParam), ChoiceOf(dialog));
   // Every button draws again, so the frame leaves the old choice for the new.
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   return 0;
 }
 
+// The choice made goes back to the caller only on OK.
 int32_t ColourDialogOk(HWND dialog, WPARAM, WPARAM, LPARAM) {
-  EndDialog(dialog, 1);
-  ApplyColourIndexes();
-  // The new brush becomes the background of both classes before the old
-  // ones go, so no window is ever left with a deleted brush.
-  HBRUSH brush = CreateSolidBrush(Settings.backColour);
-  SetClassLongPtrA(FrameWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (ViewWindow != nullptr) SetClassLongPtrA(ViewWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
-  if (FrameBrush != nullptr) DeleteObject(FrameBrush);
-  if (SettingsBrush != nullptr) DeleteObject(SettingsBrush);
-  FrameBrush = brush;
-  SettingsBrush = nullptr;
-  InvalidateRect(FrameWindow, nullptr, FALSE);
+  EndDialog(dialog, IDOK);
   return 1;
 }
 
 int32_t ColourDialogCancel(HWND dialog, WPARAM, WPARAM, LPARAM) {
-  Settings.textIndex = savedTextIndex;
-  Settings.backIndex = savedBackIndex;
-  EndDialog(dialog, 1);
+  EndDialog(dialog, IDCANCEL);
   return 1;
 }
 
@@ -99,7 +84,11 @@ INT_PTR CALLBACK ColourDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 }  // namespace
 
-int32_t ShowColourDialog(HWND frame, WPARAM, WPARAM, LPARAM) {
-  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_COLOUR), frame, ColourDialogProc, 0);
-  return 0;
+bool RunColourDialog(HWND owner, ColourChoice* choice) {
+  ColourChoice working = *choice;
+  if (DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_COLOUR), owner, ColourDialogProc,
+                      reinterpret_cast<LPARAM>(&working)) != IDOK)
+    return false;
+  *choice = working;
+  return true;
 }

@@ -1,7 +1,5 @@
 #include "dialogs/colour_swatches.h"
 
-#include "shell/settings_values.h"
-
 namespace {
 constexpr int FirstTextSwatch = 1003;
 constexpr int FirstBackSwatch = 1019;
@@ -15,16 +13,16 @@ bool SwatchForButton(int id, SwatchRecord* swatch) {
   return true;
 }
 
-void PickSwatch(int id) {
+void PickSwatch(int id, ColourChoice* choice) {
   SwatchRecord swatch;
   if (!SwatchForButton(id, &swatch)) return;
-  (swatch.background ? Settings.backIndex : Settings.textIndex) = swatch.index;
+  (swatch.background ? choice->backIndex : choice->textIndex) = swatch.index;
 }
 
-bool IsSwatchChosen(int id) {
+bool IsSwatchChosen(int id, const ColourChoice& choice) {
   SwatchRecord swatch;
   if (!SwatchForButton(id, &swatch)) return false;
-  return swatch.index == (swatch.background ? Settings.backIndex : Settings.textIndex);
+  return swatch.index == (swatch.background ? choice.backIndex : choice.textIndex);
 }
 
 SwatchRect SwatchFill(const SwatchRect& client) {

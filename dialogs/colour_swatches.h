@@ -11,11 +11,17 @@ struct SwatchRecord {
 // The swatch of button `id`; false for any other id.
 bool SwatchForButton(int id, SwatchRecord* swatch);
 
+// The two colours the dialog chooses, as palette indexes.
+struct ColourChoice {
+  int textIndex = 15;
+  int backIndex = 1;
+};
+
 // A click on button `id`: the colour of its group becomes its colour.
-void PickSwatch(int id);
+void PickSwatch(int id, ColourChoice* choice);
 
 // Whether button `id` is the current choice of its group, which is framed.
-bool IsSwatchChosen(int id);
+bool IsSwatchChosen(int id, const ColourChoice& choice);
 
 // The coloured rectangle inside a button's client rectangle: 3 pixels in
 // from every edge, so the frame of the chosen one stands apart from it.

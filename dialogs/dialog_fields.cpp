@@ -1,6 +1,6 @@
 #include "dialogs/dialog_fields.h"
 
-#include "shell/integer_text.h"
+#include "base/integer_text.h"
 
 namespace {
 int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }

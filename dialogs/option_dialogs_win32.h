@@ -1,15 +1,24 @@
-// The Option menu's dialogs: line width and spacing, colours, About.
+// The Option menu's dialogs: line width and spacing, colours, About. Each
+// takes the values it starts from and gives back what the user chose; the
+// frame applies them.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include "dialogs/colour_swatches.h"
 
-// Command 10008: the line width dialog.
-int32_t ShowLineWidthDialog(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+struct LineWidthRecord {
+  int charsPerLine = 80;
+  int lineSpacing = 8;
+};
 
-// Command 10009: the colour dialog.
-int32_t ShowColourDialog(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+// The line width dialog over `owner`, its fields filled from `record`; true
+// on OK, with the numbers typed (kept within what the dialog accepts) in it.
+bool RunLineWidthDialog(HWND owner, LineWidthRecord* record);
 
-// Command 10007: the About box.
-int32_t ShowAboutBox(HWND frame, WPARAM wParam, WPARAM code, LPARAM lParam);
+// The colour dialog over `owner`, starting from `choice`; true on OK, with
+// the colours picked in it.
+bool RunColourDialog(HWND owner, ColourChoice* choice);
+
+// The About box.
+void RunAboutBox(HWND owner);

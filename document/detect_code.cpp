@@ -130,12 +130,13 @@ struct Utf8Reading {
 
 // UTF-8 reads itself: a well-formed character of two bytes or more counts as
 // typical, an ill-formed byte as impossible. Continuation bytes that open
-// the window, and a character the text's end cuts short, are not judged.
-Utf8Reading ReadUtf8(const uint8_t* bytes, size_t n) {
+// a window taken from inside a text, and a character the text's end cuts
+// short, are not judged.
+Utf8Reading ReadUtf8(const uint8_t* bytes, size_t n, bool startsACharacter) {
   const size_t limit = n < DetectionWindow ? n : DetectionWindow;
   Utf8Reading reading;
   size_t p = 0;
-  while (p < limit && p < 3 && IsContinuation(bytes[p])) ++p;
+  while (!startsACharacter && p < limit && p < 3 && IsContinuation(bytes[p])) ++p;
   while (p < limit) {
     const uint8_t b = bytes[p];
     if (b == 0x1A) break;
@@ -159,8 +160,8 @@ Utf8Reading ReadUtf8(const uint8_t* bytes, size_t n) {
 }
 }  // namespace
 
-long ScoreCode(int code, const uint8_t* bytes, size_t n) {
-  if (code == CodeUtf8) return ReadUtf8(bytes, n).score;
+long ScoreCode(int code, const uint8_t* bytes, size_t n, bool startsACharacter) {
+  if (code == CodeUtf8) return ReadUtf8(bytes, n, startsACharacter).score;
   // Bytes taken from inside a text may start in the middle of a character:
   // its first run of bytes of 0x80 and above may also be read from the
   // second byte, the first counting as a byte the code cannot place. After
@@ -170,24 +171,24 @@ long ScoreCode(int code, const uint8_t* bytes, size_t n) {
   const Reading first = ReadFrom(code, bytes, n, 0, run);
   long best = first.score;
   size_t next = first.next;
-  if (run >= 2) {
+  if (run >= 2 && !startsACharacter) {
     const Reading second = ReadFrom(code, bytes, n, 1, run);
     if (Impossible + second.score > best) best = Impossible + second.score, next = second.next;
   }
   return best + ReadFrom(code, bytes, n, next, n).score;
 }
 
-int DetectCode(const uint8_t* bytes, size_t n) {
+int DetectCode(const uint8_t* bytes, size_t n, bool startsACharacter) {
   // Well-formed UTF-8 with a character beyond ASCII is UTF-8: legacy text
   // of any length almost never is. UTF-8 with a few ill-formed bytes still
   // competes with the other codes.
-  const Utf8Reading utf8 = ReadUtf8(bytes, n);
+  const Utf8Reading utf8 = ReadUtf8(bytes, n, startsACharacter);
   if (utf8.multibyte > 0 && utf8.illFormed == 0) return CodeUtf8;
   int best = CodeGb;
-  long bestScore = ScoreCode(CodeGb, bytes, n);
+  long bestScore = ScoreCode(CodeGb, bytes, n, startsACharacter);
   if (utf8.score > bestScore) best = CodeUtf8, bestScore = utf8.score;
   for (int code : {CodeBig5, CodeShiftJis}) {
-    const long score = ScoreCode(code, bytes, n);
+    const long score = ScoreCode(code, bytes, n, startsACharacter);
     if (score > bestScore) best = code, bestScore = score;
   }
   return best;
@@ -197,7 +198,7 @@ int DetectTextCode(const uint8_t* text, size_t n) {
   const int marked = CodeOfByteOrderMark(text, n);
   if (marked >= 0) return marked;
   for (size_t p = 0; p < n && text[p] != 0x1A; ++p) {
-    if (text[p] >= 0x80) return DetectCode(text + p, n - p);
+    if (text[p] >= 0x80) return DetectCode(text + p, n - p, true);
   }
   return CodeGb;
 }

@@ -14,8 +14,9 @@ constexpr size_t DetectionWindow = 65536;
 // the one whose characters are the most typical wins: those each standard
 // lists first as the most used, and the kana of Japanese. Well-formed UTF-8
 // that holds a character beyond ASCII is UTF-8. A text with no byte of 0x80
-// or above is GB.
-int DetectCode(const uint8_t* bytes, size_t n);
+// or above is GB. A window taken from inside a text may begin in the middle
+// of a character; one that `startsACharacter` (after ASCII) does not.
+int DetectCode(const uint8_t* bytes, size_t n, bool startsACharacter = false);
 
 // The code of a whole text: the one its byte-order mark names, or DetectCode
 // from its first byte of 0x80 or above.
@@ -23,7 +24,7 @@ int DetectTextCode(const uint8_t* text, size_t n);
 
 // How a code reads the window, for tests and the benchmark: the sum of the
 // characters' weights.
-long ScoreCode(int code, const uint8_t* bytes, size_t n);
+long ScoreCode(int code, const uint8_t* bytes, size_t n, bool startsACharacter = false);
 
 // The Unicode form a text is read in when Unicode is chosen for it: the one
 // its byte-order mark names, else UTF-8.

@@ -1,14 +1,12 @@
 #include "document/document.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/read_whole.h"
+#include "base/settings_values.h"
 #include "document/hz_decode.h"
-#include "document/line_index.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/read_whole.h"
-#include "shell/settings_values.h"
 
 DocumentRecord Document;
 int CodeType = CodeGb;
@@ -57,7 +55,8 @@ bool LoadDocument(WindowRef owner, const char* path) {
   Document.textSize = static_cast<size_t>(size) + 1;
   Document.textLength = static_cast<uint32_t>(size);
   Document.fromFile = IdentifyFile(path, &Document.source);
-  if (Settings.supportHZ != 0) DecodeHz();
+  if (Settings.supportHZ != 0)
+    Document.textLength = static_cast<uint32_t>(DecodeHzText(Document.text.get(), Document.textLength));
   return true;
 }
 
@@ -73,27 +72,4 @@ bool PutDocumentText(WindowRef owner, const uint8_t* bytes, size_t n) {
   Document.textSize = n + 1;
   Document.textLength = static_cast<uint32_t>(n);
   return true;
-}
-
-bool LoadAndIndexDocument(WindowRef owner, const char* path) {
-  if (!LoadDocument(owner, path)) return false;
-  // A failure here shows its message and leaves the new text without lines.
-  int code = CodeDetect;
-  if (BuildLineIndex(owner, Document.textLength, &code) && Document.textLength > 0) CodeType = code;
-  return true;
-}
-
-bool SwitchDocumentCode(WindowRef owner, int code) {
-  CodeType = code;
-  if (Document.textLength == 0) return true;
-  return BuildLineIndex(owner, Document.textLength, &code);
-}
-
-int LineHolding(uint32_t offset) {
-  if (Document.lineCount <= 0) return 0;
-  const uint32_t* begin = Document.LineIndex.get() + 1;
-  const uint32_t* end = begin + Document.lineCount;
-  // The first line whose end lies past the offset.
-  const uint32_t* found = std::upper_bound(begin, end, offset);
-  return found == end ? Document.lineCount - 1 : static_cast<int>(found - begin);
 }

@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/prompts.h"
 #include "document/code_rules.h"
-#include "shell/file_io.h"
-#include "shell/memory.h"
-#include "shell/prompts.h"
 
 constexpr size_t FileNameCapacity = 256;
 
@@ -39,21 +39,6 @@ extern int CodeType;
 // be built). On failure shows its message and returns false: the document,
 // its lines and its code stay as they were.
 bool LoadDocument(WindowRef owner, const char* path);
-
-// The byte logic of opening a file: LoadDocument, then BuildLineIndex over
-// what was read, detecting its code into CodeType. False when the load
-// failed and the document shown stays; the title names the path when the new
-// text has lines (lineCount > 0).
-bool LoadAndIndexDocument(WindowRef owner, const char* path);
-
-// Makes `code` the current code and, when a text is open, breaks it into
-// display lines anew by that code's pairing. On an allocation failure shows
-// message 5, leaves no lines and returns false.
-bool SwitchDocumentCode(WindowRef owner, int code);
-
-// The display line that holds text offset `offset` (the last line for an
-// offset past the text); 0 without lines.
-int LineHolding(uint32_t offset);
 
 // Releases the text and the line index: no document.
 void ClearDocument();

@@ -1,20 +1,12 @@
 #include "document/draw_line_win32.h"
 
+#include "base/settings_values.h"
+#include "document/cells.h"
 #include "document/line_bitmap.h"
-#include "shell/settings_values.h"
-#include "shell/view_scroll.h"
 
-void DrawDocumentLine(HDC dc, const uint8_t* bytes, int screenRow, int count, size_t readable, bool selected) {
-  RenderLine(bytes, count, readable);
-  if (LineBitmap.bits == nullptr) return;
-  // The platform bitmap holds its own copy of the bits, so a render that
-  // runs in between cannot change this line.
-  HBITMAP bitmap = CreateBitmap(8 * LineBitmap.bytesPerRow, LineBitmap.lineHeight, 1, 1, LineBitmap.bits.get());
-  if (bitmap == nullptr) return;
-  BlitLineBitmap(dc, bitmap, LineLeft(), screenRow * LineBitmap.lineHeight, selected);
-  DeleteObject(bitmap);
-}
-
+namespace {
+// Copies a one-bit bitmap to (x, y): set bits in the text colour on the
+// background colour, the other way round when `selected`.
 void BlitLineBitmap(HDC dc, HBITMAP bitmap, int x, int y, bool selected) {
   BITMAP info{};
   if (GetObjectA(bitmap, sizeof info, &info) == 0) return;
@@ -32,4 +24,16 @@ void BlitLineBitmap(HDC dc, HBITMAP bitmap, int x, int y, bool selected) {
   SetTextColor(dc, oldText);
   SelectObject(memory, previous);
   DeleteDC(memory);
+}
+}  // namespace
+
+void DrawDocumentLine(HDC dc, const uint8_t* bytes, int count, size_t readable, int x, int y, bool selected) {
+  RenderLine(bytes, count, readable);
+  if (LineBitmap.bits == nullptr) return;
+  // The platform bitmap holds its own copy of the bits, so a render that
+  // runs in between cannot change this line.
+  HBITMAP bitmap = CreateBitmap(CellWidth * LineBitmap.bytesPerRow, LineBitmap.lineHeight, 1, 1, LineBitmap.bits.get());
+  if (bitmap == nullptr) return;
+  BlitLineBitmap(dc, bitmap, x, y, selected);
+  DeleteObject(bitmap);
 }

@@ -1,14 +1,17 @@
 #include "document/glyph_font.h"
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/program_path.h"
+#include "base/read_whole.h"
+#include "document/code_cells.h"
 #include "document/document.h"
 #include "document/glyph_marks.h"
 #include "document/unicode_tables.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
-#include "shell/read_whole.h"
 
 GlyphFontRecord GlyphFont;
+
+const char* const FontFileNames[4] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16.FON"};
 
 const char* const ExtensionFontNames[3] = {"ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON"};
 
@@ -52,6 +55,12 @@ bool InFontLayout(int code, uint8_t lead, uint8_t trail) {
   return lead >= 0xA1 && lead <= 0xF7 && trail >= 0xA1;
 }
 }  // namespace
+
+bool BuildFontPath(char* dest, size_t destSize, int code) {
+  // Any code type outside 0..3 is brought into range before it picks a name.
+  if (code < 0 || code > 3) code = 0;
+  return BuildPathBesideProgram(dest, destSize, FontFileNames[code]);
+}
 
 bool LoadCodeFont(WindowRef owner) {
   char path[PathCapacity];
@@ -105,19 +114,17 @@ const uint8_t* SingleByteGlyph(uint8_t c) { return GlyphAt(16 * static_cast<int6
 
 const uint8_t* GbGlyph(uint8_t first, uint8_t second) {
   if (first < 0xA1 || first > 0xF7 || second < 0xA1) return nullptr;
-  return WideGlyph(94 * (first - 0xA1) + (second - 0xA1));
+  return WideGlyph(GbCell(first, second));
 }
 
 const uint8_t* Big5Glyph(uint8_t first, uint8_t second) {
   if (first >= 0xFA) return nullptr;
-  int t = second <= 0x7E ? second - 0x40 : second - 0x62;
-  return WideGlyph(157 * (first - 0xA1) + t);
+  return WideGlyph(Big5Cell(first, second));
 }
 
 const uint8_t* SjisGlyph(uint8_t first, uint8_t second) {
   if (first >= 0xED) return nullptr;
-  int row = first < 0xA0 ? first - 0x81 : first - 0xC1;
-  return WideGlyph(189 * row + (second - 0x40));
+  return WideGlyph(SjisCell(first, second));
 }
 
 const uint8_t* PairGlyph(int code, uint8_t lead, uint8_t trail, uint8_t mark[32]) {

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/memory.h"
-#include "shell/prompts.h"
+#include "base/memory.h"
+#include "base/prompts.h"
 
 constexpr size_t NarrowGlyphSize = 16;
 constexpr size_t WideGlyphSize = 32;
@@ -26,6 +26,13 @@ struct GlyphFontRecord {
 
 constexpr size_t ExtensionPresenceSize = 3072;
 constexpr size_t ExtensionFontSize = ExtensionPresenceSize + 24066 * 32;
+
+// Font file names by code type; 3 (no code) falls back on the GB font.
+extern const char* const FontFileNames[4];
+
+// The path of the font file of code type `code` (GB's for a code outside
+// 0..3) beside the program.
+bool BuildFontPath(char* dest, size_t destSize, int code);
 
 // The extension font file of each code.
 extern const char* const ExtensionFontNames[3];

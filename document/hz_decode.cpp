@@ -6,8 +6,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "document/code_rules.h"
 #include "document/detect_code.h"
-#include "document/document.h"
 
 namespace {
 // Copies count bytes with bit 7 set, eight at a time. A word is read whole
@@ -152,14 +152,11 @@ bool HoldsHzEscape(const uint8_t* text, size_t n) {
   return false;
 }
 
-void DecodeHz() {
-  const size_t n = Document.textLength;
-  uint8_t* text = Document.text.get();
-  if (n == 0) return;
+size_t DecodeHzText(uint8_t* text, size_t n) {
   // A Unicode text that happens to hold "~{" is no HZ.
-  if (!HoldsHzEscape(text, n) || IsUnicodeCode(DetectTextCode(text, n))) return;
+  if (n == 0 || !HoldsHzEscape(text, n) || IsUnicodeCode(DetectTextCode(text, n))) return n;
   const size_t first = FindStop(text, 0, n, false);
   const size_t written = first + DecodeHzBytes(text + first, n - first, text + first);
   std::memset(text + written, 0, n - written);
-  Document.textLength = static_cast<uint32_t>(written);
+  return written;
 }

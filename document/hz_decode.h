@@ -26,6 +26,7 @@ size_t DecodeHzSteps(const uint8_t* in, size_t from, size_t limit, size_t n, uin
 // True when text[0..n) holds "~{": only such a text is HZ.
 bool HoldsHzEscape(const uint8_t* text, size_t n);
 
-// Decodes the document text in place when it is HZ, from its first "~" on
-// (any other text is left as it is); the bytes decoding frees become zeros.
-void DecodeHz();
+// Decodes text[0..n) in place when it is HZ, from its first "~" on (any
+// other text is left as it is), and returns its new length; the bytes
+// decoding frees become zeros.
+size_t DecodeHzText(uint8_t* text, size_t n);

@@ -2,19 +2,18 @@
 
 #include <cstring>
 
+#include "base/error_messages.h"
+#include "base/settings_values.h"
 #include "document/byte_classes.h"
+#include "document/cells.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/glyph_marks.h"
 #include "document/unicode_tables.h"
-#include "shell/error_messages.h"
-#include "shell/settings_values.h"
 
 LineBitmapRecord LineBitmap;
 
 namespace {
-constexpr int GlyphRows = 16;
-
 // Byte of `cell` in the first glyph row, or null when the cell lies outside.
 uint8_t* CellTop(int cell) {
   if (LineBitmap.bits == nullptr || cell < 0 || cell >= LineBitmap.bytesPerRow) return nullptr;
@@ -23,7 +22,7 @@ uint8_t* CellTop(int cell) {
 }  // namespace
 
 int ComputeBytesPerRow(int clientWidth, int charsPerLine) {
-  int cells = clientWidth / 8;
+  int cells = clientWidth / CellWidth;
   if (cells < charsPerLine) cells = charsPerLine;
   if (cells < 0) cells = 0;
   int bytesPerRow = cells + 2;
@@ -31,14 +30,14 @@ int ComputeBytesPerRow(int clientWidth, int charsPerLine) {
 }
 
 int GlyphTop() {
-  int top = (LineBitmap.lineHeight - GlyphRows) / 2;
+  int top = (LineBitmap.lineHeight - GlyphHeight) / 2;
   return top > 0 ? top : 0;
 }
 
 bool AllocateLineBitmap(WindowRef view, int clientWidth) {
   LineBitmap.bits.reset();
   LineBitmap.bytesPerRow = ComputeBytesPerRow(clientWidth, ClampCharsPerLine(Settings.charsPerLine));
-  LineBitmap.lineHeight = GlyphRows + DrawnLineSpacing(Settings.lineSpacing);
+  LineBitmap.lineHeight = GlyphHeight + DrawnLineSpacing(Settings.lineSpacing);
   LineBitmap.bits = AllocateZeroed<uint8_t>(static_cast<size_t>(LineBitmap.bytesPerRow) * LineBitmap.lineHeight);
   if (!LineBitmap.bits) {
     ShowErrorBox(view, ErrorAllocMemory, nullptr, StylePlain);
@@ -52,14 +51,14 @@ void PutBlankCell(int cell) { PutNarrowGlyph(cell, nullptr); }
 void PutNarrowGlyph(int cell, const uint8_t* glyph) {
   uint8_t* row = CellTop(cell);
   if (row == nullptr) return;
-  for (int k = 0; k < GlyphRows; ++k, row += LineBitmap.bytesPerRow) *row = glyph ? glyph[k] : 0;
+  for (int k = 0; k < GlyphHeight; ++k, row += LineBitmap.bytesPerRow) *row = glyph ? glyph[k] : 0;
 }
 
 void PutWideGlyph(int cell, const uint8_t* glyph) {
   uint8_t* row = CellTop(cell);
   if (row == nullptr) return;
   bool rightHalf = cell + 1 < LineBitmap.bytesPerRow;
-  for (int k = 0; k < GlyphRows; ++k, row += LineBitmap.bytesPerRow) {
+  for (int k = 0; k < GlyphHeight; ++k, row += LineBitmap.bytesPerRow) {
     row[0] = glyph ? glyph[2 * k] : 0;
     if (rightHalf) row[1] = glyph ? glyph[2 * k + 1] : 0;
   }

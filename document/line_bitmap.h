@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/memory.h"
-#include "shell/prompts.h"
+#include "base/memory.h"
+#include "base/prompts.h"
 
 struct LineBitmapRecord {
   Block<uint8_t> bits;
   int bytesPerRow = 0;  // always even: platform bitmaps take whole 16-bit words
-  int lineHeight = 0;   // 16 + Settings.lineSpacing
+  int lineHeight = 0;   // GlyphHeight + Settings.lineSpacing
 };
 
 extern LineBitmapRecord LineBitmap;
@@ -21,7 +21,7 @@ extern LineBitmapRecord LineBitmap;
 // two cells a display line may run past its width.
 int ComputeBytesPerRow(int clientWidth, int charsPerLine);
 
-// Rows of line spacing above the glyphs: (lineHeight - 16) div 2.
+// Rows of line spacing above the glyphs: (lineHeight - GlyphHeight) div 2.
 int GlyphTop();
 
 // Sizes the bitmap for a view `clientWidth` pixels wide and makes a new,

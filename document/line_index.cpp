@@ -3,14 +3,13 @@
 #include <bit>
 #include <climits>
 
+#include "base/error_messages.h"
+#include "base/settings_values.h"
 #include "document/byte_classes.h"
 #include "document/code_rules.h"
 #include "document/detect_code.h"
 #include "document/document.h"
 #include "document/unicode_tables.h"
-#include "shell/error_messages.h"
-#include "shell/settings_values.h"
-#include "shell/view_state.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -562,7 +561,8 @@ BlockScan ScanBlockIn(ScanState& s, size_t base) {
 }
 void SettleCode(ScanState& s, size_t at) {
   if (s.code != CodeDetect) return;
-  s.code = DetectCode(s.text + at, s.n - at);
+  // The first byte of 0x80 or above follows ASCII: a character starts there.
+  s.code = DetectCode(s.text + at, s.n - at, true);
   if (IsUnicodeCode(s.code)) {
     s.unicodeBitmaps = UnicodeFontBitmaps();
     s.wideLeads = FindWideLeads(s.unicodeBitmaps);
@@ -588,7 +588,6 @@ bool ScanByBlocks(ScanState& s) {
 }  // namespace
 
 bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
-  ViewState.firstLine = 0;
   Document.lineCount = 0;
   // The text keeps one byte after the indexed ones, so n stays below textSize.
   if (Document.textSize == 0)

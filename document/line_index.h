@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/prompts.h"
+#include "base/prompts.h"
 
 // The index storage starts with room for this many entries and grows at
 // least twofold whenever fewer than LineIndexFreeEntries would stay free
@@ -20,6 +20,6 @@ constexpr int CodeDetect = -1;
 // Rebuilds Document.LineIndex and lineCount over the first n bytes of the
 // text (at most what the text holds) with Settings.charsPerLine cells per
 // line, pairing bytes by *code; CodeDetect there is replaced by the code
-// detected. Returns the view to the first line. On an allocation failure
-// shows message 5, leaves no lines and returns false.
+// detected. On an allocation failure shows message 5, leaves no lines and
+// returns false.
 bool BuildLineIndex(WindowRef owner, uint32_t n, int* code);

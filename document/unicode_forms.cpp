@@ -52,6 +52,22 @@ LegacyForm EncodeCharacter(int code, char32_t c) {
   return form;
 }
 
+LegacyForm EncodeComposed(int code, char32_t base, char32_t accent) {
+  LegacyForm form;
+  const uint32_t* table = CodeDecodeTable(code);
+  if (table == nullptr || base > 0xFFFF || accent > 0x7FFF) return form;
+  // Few characters are two code points: the grid is searched for the cell.
+  const uint32_t wanted = TwoCodePoints | static_cast<uint32_t>(accent) << 16 | static_cast<uint32_t>(base);
+  for (size_t k = 0; k < GridCells; ++k) {
+    if (table[256 + k] != wanted) continue;
+    form.bytes[0] = static_cast<uint8_t>(0x81 + k / GridColumns);
+    form.bytes[1] = static_cast<uint8_t>(0x40 + k % GridColumns);
+    form.length = 2;
+    break;
+  }
+  return form;
+}
+
 size_t AppendUtf8(char32_t c, uint8_t* out) {
   if (c < 0x80) {
     out[0] = static_cast<uint8_t>(c);

@@ -30,6 +30,14 @@ struct LegacyForm {
 
 LegacyForm EncodeCharacter(int code, char32_t c);
 
+// Whether c may be the letter of a letter and its accent that one character
+// of a code stands for (the Hong Kong additions' E with circumflex).
+constexpr bool IsComposedBase(char32_t c) { return c == 0xCA || c == 0xEA; }
+
+// The character of `code` that stands for `base` followed by `accent`;
+// `length` 0 when there is none.
+LegacyForm EncodeComposed(int code, char32_t base, char32_t accent);
+
 // Writes the UTF-8 of c (at most U+10FFFF) to out, which has room for 4
 // bytes; returns how many.
 size_t AppendUtf8(char32_t c, uint8_t* out);

@@ -1,33 +1,36 @@
 #include "document/unicode_tables.h"
 
+#include <atomic>
+#include <mutex>
+#include "base/file_io.h"
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/read_whole.h"
 #include "document/code_rules.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
-#include "shell/memory.h"
-#include "shell/read_whole.h"
 
 namespace {
 constexpr const char* DecodeTableNames[3] = {"GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL"};
 
+// Files convert on several threads, each of which may be the first to use
+// a table: the first reads it under the lock, the others see it tried.
+std::mutex LoadLock;
+
 struct LoadedTable {
   Block<uint32_t> cells;
-  bool tried = false;
+  std::atomic<bool> tried = false;
 };
 
 LoadedTable DecodeTables[3];
 
 struct LoadedBytes {
   Block<uint8_t> bytes;
-  bool tried = false;
+  std::atomic<bool> tried = false;
 };
 
 LoadedBytes UnicodeFontHeader;
 LoadedBytes EncodeTables[3];
 LoadedBytes FourBytes;
 constexpr const char* EncodeTableNames[3] = {"UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL"};
-
-// A table read whole on first use and kept.
-const uint8_t* Loaded(LoadedBytes& table, const char* name, size_t size);
 
 // The first `count` bytes of a file beside the program that holds `size`;
 // null when it is missing or of another size.
@@ -65,43 +68,55 @@ Block<uint32_t> ReadCells(const char* name, size_t count) {
 const uint32_t* CodeDecodeTable(int code) {
   if (code < CodeGb || code > CodeShiftJis) return nullptr;
   LoadedTable& table = DecodeTables[code];
-  if (!table.tried) {
-    table.cells = ReadCells(DecodeTableNames[code], DecodeTableCells);
-    table.tried = true;
+  if (!table.tried.load(std::memory_order_acquire)) {
+    const std::lock_guard<std::mutex> hold(LoadLock);
+    if (!table.tried.load(std::memory_order_relaxed)) {
+      table.cells = ReadCells(DecodeTableNames[code], DecodeTableCells);
+      table.tried.store(true, std::memory_order_release);
+    }
   }
   return table.cells.get();
 }
 
-const uint8_t* UnicodeFontBitmaps() {
-  if (!UnicodeFontHeader.tried) {
-    UnicodeFontHeader.bytes = ReadHead(UnicodeFontName, UnicodeFontSize, UnicodeFontHeaderSize);
-    UnicodeFontHeader.tried = true;
-  }
-  return UnicodeFontHeader.bytes.get();
-}
-
 namespace {
-const uint8_t* Loaded(LoadedBytes& table, const char* name, size_t size) {
-  if (!table.tried) {
-    table.bytes = ReadHead(name, size, size);
-    table.tried = true;
+// The first `count` bytes of the file, read whole on first use and kept.
+const uint8_t* Loaded(LoadedBytes& table, const char* name, size_t size, size_t count) {
+  if (!table.tried.load(std::memory_order_acquire)) {
+    const std::lock_guard<std::mutex> hold(LoadLock);
+    if (!table.tried.load(std::memory_order_relaxed)) {
+      table.bytes = ReadHead(name, size, count);
+      table.tried.store(true, std::memory_order_release);
+    }
   }
   return table.bytes.get();
 }
 }  // namespace
 
-const uint8_t* CodeEncodeTable(int code) {
-  if (code < CodeGb || code > CodeShiftJis) return nullptr;
-  return Loaded(EncodeTables[code], EncodeTableNames[code], EncodeTableSize);
+const uint8_t* UnicodeFontBitmaps() {
+  return Loaded(UnicodeFontHeader, UnicodeFontName, UnicodeFontSize, UnicodeFontHeaderSize);
 }
 
-const uint8_t* FourByteTable() { return Loaded(FourBytes, "GB4UNI.TBL", 2 * FourByteCells); }
+const uint8_t* CodeEncodeTable(int code) {
+  if (code < CodeGb || code > CodeShiftJis) return nullptr;
+  return Loaded(EncodeTables[code], EncodeTableNames[code], EncodeTableSize, EncodeTableSize);
+}
+
+const char* DecodeTableName(int code) { return code >= CodeGb && code <= CodeShiftJis ? DecodeTableNames[code] : ""; }
+
+const char* EncodeTableName(int code) { return code >= CodeGb && code <= CodeShiftJis ? EncodeTableNames[code] : ""; }
+
+const uint8_t* FourByteTable() { return Loaded(FourBytes, FourByteTableName, 2 * FourByteCells, 2 * FourByteCells); }
 
 int UnicodeCells(char32_t c) { return CellsWithBitmaps(UnicodeFontBitmaps(), c); }
 
 void ForgetUnicodeTables() {
-  for (LoadedTable& table : DecodeTables) table = LoadedTable{};
-  UnicodeFontHeader = LoadedBytes{};
-  for (LoadedBytes& table : EncodeTables) table = LoadedBytes{};
-  FourBytes = LoadedBytes{};
+  const std::lock_guard<std::mutex> hold(LoadLock);
+  for (LoadedTable& table : DecodeTables) {
+    table.cells.reset();
+    table.tried = false;
+  }
+  for (LoadedBytes* table : {&UnicodeFontHeader, &EncodeTables[0], &EncodeTables[1], &EncodeTables[2], &FourBytes}) {
+    table->bytes.reset();
+    table->tried = false;
+  }
 }

@@ -41,6 +41,11 @@ constexpr bool HasEncodeCell(char32_t c) { return c < 0x10000 || (c >= 0x20000 &
 // The encode table of `code` (0 to 2), as the decode tables are had.
 const uint8_t* CodeEncodeTable(int code);
 
+// The file names of a code's two tables.
+const char* DecodeTableName(int code);
+const char* EncodeTableName(int code);
+constexpr const char* FourByteTableName = "GB4UNI.TBL";
+
 // GB 18030's four-byte sequences of the first plane ("GB4UNI.TBL"): the code
 // point of each, by the sequence's number, two bytes each, 0 for none.
 constexpr size_t FourByteCells = 39420;

@@ -1,8 +1,8 @@
 // Reading a whole number typed into a field or stored in the settings file.
 #include <string>
 
+#include "base/integer_text.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/integer_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);

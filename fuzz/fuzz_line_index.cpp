@@ -1,8 +1,8 @@
 // The line index against the byte rule, at a width and in a code the input chooses.
+#include "base/settings_values.h"
 #include "document/document.h"
 #include "document/line_index.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings_values.h"
 #include "tests/reference_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

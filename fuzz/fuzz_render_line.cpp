@@ -2,11 +2,11 @@
 // extension and without) and line bitmap sizes.
 #include <cstring>
 
+#include "base/settings_values.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/settings_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetForFuzzing();

@@ -2,10 +2,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/settings_values.h"
 #include "document/document.h"
 #include "fuzz/fuzz_support.h"
 #include "shell/settings_store.h"
-#include "shell/settings_values.h"
 
 namespace {
 FuzzInput stored;

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/memory.h"
+#include "base/prompts_headless.h"
+#include "base/settings_values.h"
 #include "convert/converters.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "document/unicode_tables.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
-#include "shell/settings_values.h"
 
 uint8_t TakeByte(FuzzInput& input) {
   if (input.size == 0) return 0;

@@ -2,15 +2,21 @@
 
 #include <climits>
 
-#include "shell/error_messages.h"
+#include "base/error_messages.h"
+#include "document/cells.h"
 
+namespace {
+// The height of a printed line: the screen line scaled by the factor that
+// puts charsPerLine cells across printWidth, rounded half up; 0 when the
+// arguments make no line.
 int PrintLineHeight(int printWidth, int charsPerLine, int lineHeight) {
   if (printWidth <= 0 || charsPerLine <= 0 || lineHeight <= 0) return 0;
   // In this order, in double precision, so that every device rounds alike.
-  double height = static_cast<double>(printWidth) / (static_cast<double>(charsPerLine) * 8.0) * lineHeight + 0.5;
+  double height = static_cast<double>(printWidth) / (static_cast<double>(charsPerLine) * CellWidth) * lineHeight + 0.5;
   if (height >= static_cast<double>(INT_MAX)) return INT_MAX;
   return static_cast<int>(height);
 }
+}  // namespace
 
 int PlanPage(int pageWidth, int pageHeight, const PageMargins& margins, int charsPerLine, int lineHeight,
              PageLayout* layout) {

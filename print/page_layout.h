@@ -6,11 +6,14 @@
 
 #include <cstdint>
 
+// A margin Page Setup has not set, in printer pixels.
+constexpr int DefaultMargin = 150;
+
 struct PageMargins {
-  int top = 150;
-  int bottom = 150;
-  int left = 150;
-  int right = 150;
+  int top = DefaultMargin;
+  int bottom = DefaultMargin;
+  int left = DefaultMargin;
+  int right = DefaultMargin;
 };
 
 struct PageLayout {
@@ -24,11 +27,6 @@ struct PageLayout {
   int printLineHeight = 0;
   int linesPerPage = 0;  // slots, the header's and footer's included
 };
-
-// The height of a printed line: the screen line scaled by the factor that
-// puts charsPerLine cells across printWidth, rounded half up; 0 when the
-// arguments make no line.
-int PrintLineHeight(int printWidth, int charsPerLine, int lineHeight);
 
 // Fills `layout` for one job. Returns 0 when lines can be printed, else the
 // message that refuses the job (21): margins wider or taller than the area,

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
+#include "base/dispatch_win32.h"
+#include "base/instance_win32.h"
+#include "base/profile_win32.h"
+#include "print/page_layout.h"
 #include "resources/resource_ids.h"
-#include "shell/dispatch_win32.h"
-#include "shell/frame_win32.h"
-#include "shell/settings_file_win32.h"
 
 namespace {
 struct FieldKey {
@@ -23,7 +24,6 @@ const FieldKey PageSetupFields[] = {
     {ZK_ID_RIGHT_MARGIN, "RightMargin"},
 };
 constexpr size_t TemplateFieldCount = 2;
-constexpr int DefaultMargin = 150;
 // 254 characters and the terminator.
 constexpr int FieldCapacity = 255;
 
@@ -72,13 +72,12 @@ const MessageEntry PageSetupMessageRows[] = {
     {WM_INITDIALOG, PageSetupInit},
 };
 constexpr MessageTable PageSetupMessages = MakeMessageTable(PageSetupMessageRows, DefaultNone);
-}  // namespace
-
-int32_t ShowPageSetup(HWND owner, WPARAM, WPARAM, LPARAM) {
-  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_PAGE_SETUP), owner, PageSetupProc, 0);
-  return 0;
-}
 
 INT_PTR CALLBACK PageSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return DispatchByMessage(PageSetupMessages, dialog, message, wParam, lParam);
+}
+}  // namespace
+
+void RunPageSetup(HWND owner) {
+  DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(ZK_DIALOG_PAGE_SETUP), owner, PageSetupProc, 0);
 }

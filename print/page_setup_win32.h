@@ -4,9 +4,5 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
-// Handler of "Page &Setup...": runs the dialog. Returns 0.
-int32_t ShowPageSetup(HWND owner, WPARAM, WPARAM, LPARAM);
-
-INT_PTR CALLBACK PageSetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Runs the dialog over `owner`.
+void RunPageSetup(HWND owner);

@@ -3,89 +3,30 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "convert/convert_dialog_win32.h"
-#include "dialogs/option_dialogs_win32.h"
-#include "document/code_commands_win32.h"
+#include "base/dispatch_win32.h"
+#include "base/instance_win32.h"
+#include "base/profile_win32.h"
+#include "base/program_path_win32.h"
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "document/document.h"
-#include "document/open_document_win32.h"
-#include "print/page_setup_win32.h"
-#include "print/print_job_win32.h"
 #include "resources/resource_ids.h"
-#include "shell/command_line.h"
-#include "shell/dispatch_win32.h"
-#include "shell/font_path.h"
-#include "shell/frame_layout.h"
-#include "shell/save_part_win32.h"
-#include "shell/selection.h"
+#include "shell/commands_win32.h"
+#include "shell/frame_windows_win32.h"
 #include "shell/settings_file_win32.h"
-#include "shell/settings_values.h"
 #include "shell/text_view_win32.h"
-#include "shell/wide_text_win32.h"
-
-HINSTANCE AppInstance = nullptr;
-char AppName[AppNameCapacity] = "";
-char TitleText[TitleTextCapacity] = "";
-HWND FrameWindow = nullptr;
-HWND ViewWindow = nullptr;
-HWND ToolbarWindow = nullptr;
-HMENU FrameMenu = nullptr;
-HBRUSH FrameBrush = nullptr;
-char TooltipText[TooltipCapacity] = "";
 
 namespace {
-const TBBUTTON ToolbarButtons[] = {
-    {0, ZK_CMD_OPEN, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {1, ZK_CMD_SAVE_PART, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {2, ZK_CMD_PRINT, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {8, ZK_CMD_CONVERT_BIG5, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {10, ZK_CMD_CONVERT_HZ, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {9, ZK_CMD_CONVERT_SJIS, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-    {0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0},
-    {4, ZK_CMD_CODE_GB, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
-    {5, ZK_CMD_CODE_BIG5, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
-    {7, ZK_CMD_CODE_SJIS, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
-    {0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0},
-    {3, ZK_CMD_ABOUT, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-};
-constexpr int ToolbarImageCount = 11;
+constexpr size_t TooltipCapacity = 64;
+char TooltipText[TooltipCapacity] = "";
 
-int32_t OnExit(HWND frame, WPARAM, WPARAM, LPARAM) {
-  DestroyWindow(frame);
-  return 0;
+HWND CreateViewWindow(HWND frame) {
+  return CreateWindowExA(0, ViewClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -100, -100, 10, 10, frame,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), AppInstance, nullptr);
 }
-
-int32_t OnToggleToolbar(HWND, WPARAM, WPARAM, LPARAM) {
-  // Any stored non-zero value counts as shown, and a toggle always flips it.
-  Settings.showToolbar = Settings.showToolbar != 0 ? 0 : 1;
-  ApplyToolbarVisibility();
-  return 0;
-}
-
-const CommandEntry FrameCommandRows[] = {
-    {ZK_CMD_OPEN, OnOpenCommand},
-    {ZK_CMD_SAVE_PART, SavePart},
-    {ZK_CMD_CONVERT_BIG5, ShowConvertDialog},
-    {ZK_CMD_CONVERT_SJIS, ShowConvertDialog},
-    {ZK_CMD_CONVERT_HZ, ShowConvertDialog},
-    {ZK_CMD_LINE_WIDTH, ShowLineWidthDialog},
-    {ZK_CMD_COLOUR, ShowColourDialog},
-    {ZK_CMD_PAGE_SETUP, ShowPageSetup},
-    {ZK_CMD_PRINT, ShowPrintDialog},
-    {ZK_CMD_CODE_GB, OnCodeCommand},
-    {ZK_CMD_CODE_BIG5, OnCodeCommand},
-    {ZK_CMD_CODE_SJIS, OnCodeCommand},
-    {ZK_CMD_SUPPORT_HZ, ToggleHzSupport},
-    {ZK_CMD_EXIT, OnExit},
-    {ZK_CMD_TOOLBAR, OnToggleToolbar},
-    {ZK_CMD_ABOUT, ShowAboutBox},
-    {ZK_CMD_TABLE_GB, MakeTableFileCommand},
-    {ZK_CMD_TABLE_BIG5, MakeTableFileCommand},
-    {ZK_CMD_TABLE_SJIS, MakeTableFileCommand},
-};
-constexpr CommandTable FrameCommands = MakeCommandTable(FrameCommandRows, DefaultWindow);
 
 int32_t OnFrameCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam) {
-  return static_cast<int32_t>(DispatchByCommand(FrameCommands, frame, wParam, lParam));
+  return static_cast<int32_t>(RunFrameCommand(frame, wParam, lParam));
 }
 
 int32_t OnFrameKeyDown(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,7 +63,8 @@ int32_t OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM) {
   FrameBrush = CreateSolidBrush(Settings.backColour);
   SetClassLongPtrA(frame, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FrameBrush));
   InitCommonControls();
-  bool built = CreateToolbar(frame) && (ViewWindow = CreateViewWindow(frame)) != nullptr;
+  ToolbarWindow = CreateCommandToolbar(frame);
+  bool built = ToolbarWindow != nullptr && (ViewWindow = CreateViewWindow(frame)) != nullptr;
   RefreshModulePath();
   DragAcceptFiles(frame, TRUE);
   SendMessageA(frame, WM_COMMAND, ZK_CMD_CODE_GB + CodeType, 0);
@@ -159,22 +101,10 @@ const MessageEntry FrameMessageRows[] = {
 };
 constexpr MessageTable FrameMessages = MakeMessageTable(FrameMessageRows, DefaultWindow);
 
-void CheckCommand(UINT id, bool on) { CheckMenuItem(FrameMenu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); }
-
-void EnableCommand(UINT id, bool on) {
-  SendMessageA(ToolbarWindow, TB_ENABLEBUTTON, id, MAKELPARAM(on ? TRUE : FALSE, 0));
-}
-
-bool ToolbarShown() {
-  // The style, not IsWindowVisible: before the frame is first shown its
-  // children count as invisible although they will be seen.
-  return ToolbarWindow != nullptr && (GetWindowLongPtrA(ToolbarWindow, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-}  // namespace
-
 LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DispatchByMessage(FrameMessages, window, message, wParam, lParam);
 }
+}  // namespace
 
 bool InitApplication(HINSTANCE instance, int showCommand) {
   AppInstance = instance;
@@ -221,95 +151,4 @@ bool InitApplication(HINSTANCE instance, int showCommand) {
   ShowWindow(frame, showCommand);
   UpdateWindow(frame);
   return true;
-}
-
-void UpdateCommandState(HWND) {
-  const bool selected = HasSelection();
-  const bool lines = Document.lineCount != 0;
-  EnableCommand(ZK_CMD_SAVE_PART, selected);
-  EnableCommand(ZK_CMD_PRINT, lines);
-  SendMessageA(ToolbarWindow, TB_CHECKBUTTON, ZK_CMD_CODE_GB + CodeType, MAKELPARAM(TRUE, 0));
-  EnableMenuItem(FrameMenu, ZK_CMD_SAVE_PART, MF_BYCOMMAND | (selected ? MF_ENABLED : MF_GRAYED));
-  EnableMenuItem(FrameMenu, ZK_CMD_PRINT, MF_BYCOMMAND | (lines ? MF_ENABLED : MF_GRAYED));
-  CheckCommand(ZK_CMD_CODE_GB, CodeType == CodeGb);
-  CheckCommand(ZK_CMD_CODE_BIG5, CodeType == CodeBig5);
-  CheckCommand(ZK_CMD_CODE_SJIS, CodeType == CodeShiftJis);
-  CheckCommand(ZK_CMD_SUPPORT_HZ, Settings.supportHZ != 0);
-  ApplyToolbarVisibility();
-}
-
-void LayoutFrame(HWND frame) {
-  if (frame == nullptr || ViewWindow == nullptr) return;
-  RECT client{};
-  GetClientRect(frame, &client);
-  int toolbarHeight = 0;
-  if (ToolbarShown()) {
-    // The whole toolbar, its divider included: measured by its client area
-    // alone it would cover the view's top pixel row.
-    RECT bar{};
-    GetWindowRect(ToolbarWindow, &bar);
-    toolbarHeight = bar.bottom - bar.top;
-  }
-  ViewPlacement place = PlaceView(client.right, client.bottom, ToolbarShown(), toolbarHeight);
-  MoveWindow(ViewWindow, place.x, place.y, place.width, place.height, TRUE);
-}
-
-void ApplyToolbarVisibility() {
-  if (ToolbarWindow != nullptr) ShowWindow(ToolbarWindow, Settings.showToolbar != 0 ? SW_SHOW : SW_HIDE);
-  LayoutFrame(FrameWindow);
-  CheckCommand(ZK_CMD_TOOLBAR, Settings.showToolbar != 0);
-}
-
-bool CreateToolbar(HWND frame) {
-  ToolbarWindow = CreateToolbarEx(frame, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, ZK_TOOLBAR_ID, ToolbarImageCount,
-                                  AppInstance, ZK_TOOLBAR_BITMAP, ToolbarButtons,
-                                  static_cast<int>(sizeof ToolbarButtons / sizeof ToolbarButtons[0]), 0, 0, 24, 23,
-                                  sizeof(TBBUTTON));
-  return ToolbarWindow != nullptr;
-}
-
-HWND CreateViewWindow(HWND frame) {
-  return CreateWindowExA(0, ViewClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, -100, -100, 10, 10, frame,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), AppInstance, nullptr);
-}
-
-void RefreshModulePath() {
-  wchar_t wide[PathCapacity];
-  char path[PathCapacity];
-  DWORD length = GetModuleFileNameW(nullptr, wide, PathCapacity);
-  // A path cut by the buffer would name some other file.
-  if (length == 0 || length >= PathCapacity || !Utf8FromWide(wide, path, sizeof path)) path[0] = '\0';
-  SetModulePath(path);
-}
-
-void OpenCommandLine(const char* text) {
-  char token[PathCapacity];
-  size_t cursor = 0;
-  bool first = true;
-  while (NextCommandLineToken(text, &cursor, token, sizeof token)) {
-    if (first) {
-      OpenDocument(FrameWindow, token);
-      first = false;
-    } else {
-      RefreshModulePath();
-      StartInstanceWithFile(token);
-    }
-  }
-}
-
-void StartInstanceWithFile(const char* path) {
-  char command[InstanceCommandCapacity];
-  // A command that does not fit starts nothing, as a failed start would.
-  if (ModulePath[0] == '\0' || !FormatInstanceCommand(command, sizeof command, ModulePath, path)) return;
-  // The wide form, so that a name in any script reaches the new instance.
-  std::wstring line = WideFromUtf8(command);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
 }

@@ -1,9 +1,9 @@
 #include "shell/save_part.h"
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/overwrite_question.h"
 #include "document/document.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/overwrite_question.h"
 #include "shell/selection.h"
 
 bool WriteSelectedLines(WindowRef owner, const char* path) {

@@ -1,7 +1,7 @@
 // Saving the selected display lines to a file.
 #pragma once
 
-#include "shell/prompts.h"
+#include "base/prompts.h"
 
 // Writes the bytes of the selected lines, exactly as the document holds them,
 // to `path`; a part of a UTF-16 text gets its byte-order mark in front. Refuses the file the document was read from,

@@ -1,7 +1,7 @@
 #include "shell/save_part_win32.h"
 
-#include "shell/file_dialogs_win32.h"
-#include "shell/font_path.h"
+#include "base/file_dialogs_win32.h"
+#include "base/program_path.h"
 #include "shell/save_part.h"
 
 int32_t SavePart(HWND frame, WPARAM, WPARAM, LPARAM) {

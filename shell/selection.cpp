@@ -1,7 +1,7 @@
 #include "shell/selection.h"
 
 #include "document/document.h"
-#include "shell/view_scroll.h"
+#include "shell/view_state.h"
 
 SelectionRecord Selection;
 
@@ -16,6 +16,19 @@ int Lower(const SelectionRecord& selection) {
 
 int Upper(const SelectionRecord& selection) {
   return selection.anchor < selection.end ? selection.end : selection.anchor;
+}
+
+// The view row under client y, or -1 above the view (a captured mouse
+// reports points outside it).
+int RowFromY(int y) { return y < 0 ? -1 : y / ViewLineHeight(); }
+
+// The display line under client y: up to lineCount (the row just below the
+// last line), or -1 above the view and further below.
+int LineFromY(int y, int firstLine, int lineCount) {
+  int row = RowFromY(y);
+  if (row < 0) return -1;
+  int line = firstLine + row;
+  return line > lineCount ? -1 : line;
 }
 
 // One line toward the pointer below the view, the end on the row just below
@@ -36,15 +49,6 @@ SelectionStep ScrollAbove(int firstLine, const SelectionRecord& selection) {
 }  // namespace
 
 bool IsLineSelected(int line) { return HasSelection() && line >= Lower(Selection) && line <= Upper(Selection); }
-
-int RowFromY(int y) { return y < 0 ? -1 : y / ViewLineHeight(); }
-
-int LineFromY(int y, int firstLine, int lineCount) {
-  int row = RowFromY(y);
-  if (row < 0) return -1;
-  int line = firstLine + row;
-  return line > lineCount ? -1 : line;
-}
 
 SelectionStep PressAt(int firstLine, const SelectionRecord& selection, int y, int lineCount) {
   SelectionStep step{firstLine, selection, false};

@@ -18,14 +18,6 @@ bool HasSelection();
 // Whether display line `line` lies between anchor and end, either order.
 bool IsLineSelected(int line);
 
-// The view row under client y, or -1 above the view (a captured mouse
-// reports points outside it).
-int RowFromY(int y);
-
-// The display line under client y: up to lineCount (the row just below the
-// last line), or -1 above the view and further below.
-int LineFromY(int y, int firstLine, int lineCount);
-
 // What a step of the mouse or the timer leaves: the view's first line, the
 // selection, and whether the view must be drawn again.
 struct SelectionStep {

@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "shell/integer_text.h"
-#include "shell/settings_values.h"
+#include "base/integer_text.h"
+#include "base/settings_values.h"
 
 namespace {
 constexpr size_t SettingTextCapacity = 64;
@@ -14,13 +14,14 @@ void WriteInteger(WriteSettingText write, const char* key, int value) {
   std::snprintf(text, sizeof text, "%d", value);
   write(key, text);
 }
-}  // namespace
 
+// A key read as an integer, `fallback` when it is missing.
 int ReadSettingInteger(ReadSettingText read, const char* key, int fallback) {
   char text[SettingTextCapacity] = "";
   if (!read(key, text, sizeof text)) return fallback;
   return ReadLeadingInteger(text);
 }
+}  // namespace
 
 bool IsUsablePlacement(const FramePlacement& rect) {
   // In 64 bits: opposite extremes must not wrap into a positive size.

@@ -5,16 +5,10 @@
 
 #include <cstddef>
 
-constexpr const char* SettingsFileName = "ZK.INI";
-constexpr const char* SettingsSection = "ZK";
-
 // Reads a key's text into `dest`; false when the key is missing.
 using ReadSettingText = bool (*)(const char* key, char* dest, size_t destSize);
 // Writes a key's text.
 using WriteSettingText = void (*)(const char* key, const char* text);
-
-// A key read as an integer, `fallback` when it is missing.
-int ReadSettingInteger(ReadSettingText read, const char* key, int fallback);
 
 struct FramePlacement {
   int left = 0;

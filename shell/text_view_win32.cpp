@@ -2,17 +2,18 @@
 
 #include <shellapi.h>
 
+#include "base/dispatch_win32.h"
+#include "base/program_path.h"
+#include "base/wide_text_win32.h"
 #include "document/document.h"
 #include "document/draw_line_win32.h"
 #include "document/line_bitmap.h"
-#include "document/open_document_win32.h"
-#include "shell/dispatch_win32.h"
-#include "shell/font_path.h"
-#include "shell/frame_win32.h"
+#include "shell/commands_win32.h"
+#include "shell/frame_windows_win32.h"
+#include "shell/open_document_win32.h"
 #include "shell/selection.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
-#include "shell/wide_text_win32.h"
 
 namespace {
 void Repaint(HWND view) {
@@ -24,6 +25,23 @@ void SetBar(HWND view, int bar, const ScrollBarPlan& plan) {
   SetScrollRange(view, bar, 0, plan.shown ? plan.maximum : 0, FALSE);
   if (plan.shown) SetScrollPos(view, bar, plan.position, TRUE);
   ShowScrollBar(view, bar, plan.shown ? TRUE : FALSE);
+}
+
+// Draws the display lines from .. to that fall in the visible rows and
+// brings both scroll bars up to date.
+void PaintLines(HWND view, int from, int to) {
+  SetBar(view, SB_VERT, PlanVerticalBar());
+  SetBar(view, SB_HORZ, PlanHorizontalBar());
+  // The resize a bar brings may have failed and closed the view.
+  if (!IsWindow(view)) return;
+  HDC dc = GetDC(view);
+  // A bar shown or hidden above has resized the view: visibleRows is current.
+  for (int line = from; line <= to && line <= ViewState.firstLine + ViewState.visibleRows; ++line) {
+    RowText row = RowTextForLine(line);
+    DrawDocumentLine(dc, row.bytes, row.count, row.readable, LineLeft(),
+                     (line - ViewState.firstLine) * LineBitmap.lineHeight, row.selected);
+  }
+  ReleaseDC(view, dc);
 }
 
 int32_t OnViewCreate(HWND view, UINT, WPARAM, LPARAM) {
@@ -104,8 +122,6 @@ int32_t OnViewDropFiles(HWND, UINT, WPARAM wParam, LPARAM) {
   return 0;
 }
 
-int32_t OnViewDestroy(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
 // The y of a mouse message, which the capture lets run outside the view.
 int MessageY(LPARAM lParam) { return static_cast<int16_t>(HIWORD(lParam)); }
 
@@ -176,25 +192,10 @@ const MessageEntry ViewMessageRows[] = {
     {WM_LBUTTONUP, OnViewLButtonUp}, {WM_MOUSEMOVE, OnViewMouseMove},
     {WM_TIMER, OnViewTimer},         {WM_CAPTURECHANGED, OnViewCaptureChanged},
     {WM_CREATE, OnViewCreate},       {WM_DROPFILES, OnViewDropFiles},
-    {WM_DESTROY, OnViewDestroy},
 };
 constexpr MessageTable ViewMessages = MakeMessageTable(ViewMessageRows, DefaultWindow);
 }  // namespace
 
 LRESULT CALLBACK ViewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DispatchByMessage(ViewMessages, window, message, wParam, lParam);
-}
-
-void PaintLines(HWND view, int from, int to) {
-  SetBar(view, SB_VERT, PlanVerticalBar());
-  SetBar(view, SB_HORZ, PlanHorizontalBar());
-  // The resize a bar brings may have failed and closed the view.
-  if (!IsWindow(view)) return;
-  HDC dc = GetDC(view);
-  // A bar shown or hidden above has resized the view: visibleRows is current.
-  for (int line = from; line <= to && line <= ViewState.firstLine + ViewState.visibleRows; ++line) {
-    RowText row = RowTextForLine(line);
-    DrawDocumentLine(dc, row.bytes, line - ViewState.firstLine, row.count, row.readable, row.selected);
-  }
-  ReleaseDC(view, dc);
 }

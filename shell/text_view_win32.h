@@ -9,7 +9,3 @@
 constexpr const char* ViewClassName = "ClientWndClass";
 
 LRESULT CALLBACK ViewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Draws the display lines from .. to that fall in the visible rows and
-// brings both scroll bars up to date.
-void PaintLines(HWND view, int from, int to);

@@ -1,22 +1,19 @@
 #include "shell/view_scroll.h"
 
+#include "base/settings_values.h"
+#include "document/cells.h"
+#include "document/display_line.h"
 #include "document/document.h"
 #include "shell/selection.h"
-#include "shell/settings_values.h"
 #include "shell/view_state.h"
 
 namespace {
-constexpr int CellWidth = 8;
-constexpr uint8_t BlankRow[2] = {' ', 0};
-
 // A page step keeps one row in common; a view of one row or less still
 // moves by one.
 int PageStep(int visible) { return visible > 1 ? visible - 1 : 1; }
 
 int CharsPerLine() { return ClampCharsPerLine(Settings.charsPerLine); }
 }  // namespace
-
-int ViewLineHeight() { return 16 + DrawnLineSpacing(Settings.lineSpacing); }
 
 void SetViewClientSize(int width, int height) {
   ViewState.clientWidth = width & 0xFFFF;
@@ -174,21 +171,9 @@ LineRange LinesToPaint(int top, int bottom) {
 }
 
 RowText RowTextForLine(int line) {
-  RowText row;
-  const DocumentRecord& doc = Document;
-  if (line < 0 || line >= doc.lineCount || !doc.LineIndex || !doc.text) {
-    row.bytes = BlankRow;
-    row.count = 1;
-    row.readable = sizeof BlankRow;
-    return row;
-  }
-  const uint32_t start = doc.LineIndex[line];
-  const uint32_t end = doc.LineIndex[line + 1];
-  row.bytes = doc.text.get() + start;
-  row.count = static_cast<int>(end - start);
-  row.readable = doc.textSize - start;
-  row.selected = IsLineSelected(line);
-  return row;
+  const DisplayLineBytes bytes = DisplayLine(line);
+  const bool real = line >= 0 && line < Document.lineCount;
+  return RowText{bytes.bytes, bytes.count, bytes.readable, real && IsLineSelected(line)};
 }
 
 int LineLeft() { return -CellWidth * ViewState.firstColumn; }

@@ -30,9 +30,6 @@ enum ScrollEffects {
   ScrollEffectRepaint = 3,
 };
 
-// 16 + Settings.lineSpacing: the height of one row in pixels.
-int ViewLineHeight();
-
 // Records a client size (the low 16 bits of each, as a size message carries
 // them) and the whole rows and columns that fit.
 void SetViewClientSize(int width, int height);

@@ -11,3 +11,6 @@ struct ViewStateRecord {
 };
 
 extern ViewStateRecord ViewState;
+
+// GlyphHeight + Settings.lineSpacing: the height of one row in pixels.
+int ViewLineHeight();

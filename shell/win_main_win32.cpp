@@ -3,9 +3,10 @@
 
 #include <string>
 
+#include "base/wide_text_win32.h"
 #include "shell/command_line.h"
 #include "shell/frame_win32.h"
-#include "shell/wide_text_win32.h"
+#include "shell/open_document_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!InitApplication(instance, showCommand)) return 0;

@@ -8,11 +8,14 @@
 #include <optional>
 #include <random>
 
+#include "base/file_io.h"
+#include "base/overwrite_question.h"
+#include "base/prompts_headless.h"
 #include "convert/convert_file.h"
+#include "convert/loss_report.h"
+#include "convert/transcode.h"
 #include "document/document.h"
-#include "shell/file_io.h"
-#include "shell/overwrite_question.h"
-#include "shell/prompts_headless.h"
+#include "document/document_lines.h"
 #include "tests/reference_rules.h"
 #include "tests/test_support.h"
 
@@ -235,6 +238,166 @@ TEST(Converters, ConvertEachCharacterAsItsCodeLaysItOut) {
     Bytes table = c.table ? *c.table : MarkedTable(CellsFor(c.direction));
     EXPECT_EQ(Convert(c.direction, ToBytes(c.source), table, c.extension), ToBytes(c.expected)) << "row " << &c - cases;
   }
+}
+
+// A report's records as "offset:bytes", bytes in hex, "!" before a byte
+// that is no character.
+std::string Records(const ConvertReport& report) {
+  std::string text;
+  for (int k = 0; k < report.recorded; ++k) {
+    const LossRecord& r = report.first[k];
+    if (k > 0) text += ' ';
+    text += std::to_string(r.offset);
+    text += r.illFormed ? ":!" : ":";
+    for (int b = 0; b < r.length; ++b) {
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02X", r.bytes[b]);
+      text += hex;
+    }
+  }
+  return text;
+}
+
+TEST(Converters, CountWhatTheTargetLacksAndTheBytesThatAreNoCharacterWhereTheyStand) {
+  // GB 0xB0A1 and 0xB0A2 have Big5's replacement for a cell, and so has the
+  // source's own full-width question mark 0xA3BF: it stays what it was.
+  Bytes gbTable = MarkedTable(GbTableCells);
+  for (size_t cell : {1410u, 1411u, 94u * 2 + 30}) gbTable[2 * cell] = 0xA1, gbTable[2 * cell + 1] = 0x48;
+  Bytes big5Table = MarkedTable(Big5TableCells);
+  big5Table[0] = 0xA3, big5Table[1] = 0xBF;  // Big5 0xA140 has no GB form
+  const struct {
+    Direction direction;
+    std::string source;
+    uint64_t lost, illFormed;
+    std::string records;
+  } cases[] = {
+      {GbToBig5, "a\xB0\xA1\xA3\xBF\n\xB0\xA2", 2, 0, "1:B0A1 6:B0A2"},
+      // A byte that is no character passes as it stands and is counted; GB
+      // 18030's four bytes have no Big5 form.
+      {GbToBig5, "\xFF\x80x\xB0", 0, 3, "0:!FF 1:!80 3:!B0"},
+      {GbToBig5, "ab\x81\x30\x81\x30", 1, 0, "2:81308130"},
+      {Big5ToGb, "\xA1\x40\xA1\x41\xA1\x40", 2, 0, "0:A140 4:A140"},
+      // HZ holds GB 2312 alone.
+      {GbToHz, "\xB0\xA1\x81\x40\xFFz\x81\x30\x81\x30", 2, 1, "2:8140 4:!FF 6:81308130"},
+      // An odd byte in GB mode is counted where it stands in the text read.
+      {HzToGb, "ab\r\n~{0!0~}c~{0", 0, 2, "6:!FF 8:!FF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    const Bytes table = c.direction == Big5ToGb ? big5Table : gbTable;
+    const Bytes source = ToBytes(c.source);
+    // Whole, and in pieces of every size: the same count and the same places.
+    for (size_t size : {source.size(), size_t{1}, size_t{2}, size_t{3}, size_t{5}}) {
+      ConvertReport report;
+      ChunkSink sink;
+      Bytes buffer;
+      SourcePiece piece;
+      piece.report = &report;
+      for (size_t next = 0; !piece.last;) {
+        const size_t take = std::min(size, source.size() - next);
+        buffer.insert(buffer.end(), source.begin() + static_cast<std::ptrdiff_t>(next),
+                      source.begin() + static_cast<std::ptrdiff_t>(next + take));
+        next += take;
+        piece.last = next == source.size();
+        ASSERT_EQ(RunDirection(c.direction, table, buffer, sink, &piece), 0);
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(piece.used));
+      }
+      EXPECT_EQ(std::make_tuple(report.lost, report.illFormed, Records(report)),
+                std::make_tuple(c.lost, c.illFormed, c.records))
+          << "pieces of " << size;
+    }
+  }
+  // Blocks of 64 that lose characters are counted as one by one: 200 of
+  // them among 3000 that keep theirs, and only the first five recorded.
+  std::string many;
+  for (int k = 0; k < 3200; ++k) many += k % 16 == 3 ? "\xB0\xA1" : "\xB1\xA1";
+  ConvertReport report;
+  ChunkSink sink;
+  SourcePiece piece;
+  piece.last = true;
+  piece.report = &report;
+  ASSERT_EQ(RunDirection(GbToBig5, gbTable, ToBytes(many), sink, &piece), 0);
+  EXPECT_EQ(report.lost, 200u);
+  EXPECT_EQ(Records(report), "6:B0A1 38:B0A1 70:B0A1 102:B0A1 134:B0A1");
+}
+
+TEST(LossReport, PlacesEachLossByLineAndColumnInAnyPiecesAndSaysSo) {
+  struct Case {
+    int code;
+    std::string text;
+    std::vector<uint64_t> offsets;
+    std::string places;  // line:column of each
+  };
+  const Case cases[] = {
+      {CodeGb, "ab\n\xB0\xA1\xFFx\r\n\n\xB0\xA1", {1, 5, 11}, "1:2 2:2 4:1"},
+      {CodeBig5, "\xA4@\xA4@z\n", {4, 5}, "1:3 1:4"},
+      {CodeShiftJis, "\xB1\x82\xA0\n\x81", {3, 4}, "1:3 2:1"},
+      // A byte-order mark opening a text takes no column.
+      {CodeUtf8, "\xEF\xBB\xBF\xE4\xBD\xA0\xFF\n\xC3\xA9", {3, 6, 8}, "1:1 1:2 2:1"},
+      {CodeUtf16Le,
+       std::string("\xFF\xFE"
+                   "a\0\n\0\x00\xD8z\0",
+                   10),
+       {2, 6, 8},
+       "1:1 2:1 2:2"},
+      {CodeUtf16Be, std::string("\0\n\0a", 4), {2}, "2:1"},
+  };
+  for (const Case& c : cases) {
+    const Bytes text = ToBytes(c.text);
+    for (size_t size : {text.size(), size_t{1}, size_t{4}, size_t{5}}) {
+      ConvertReport report;
+      for (uint64_t offset : c.offsets) RecordLoss(&report, offset, text.data() + offset, 1, false);
+      LossLocator locator;
+      Bytes buffer;
+      bool done = false;
+      for (size_t next = 0; !done;) {
+        const size_t take = std::min(size, text.size() - next);
+        buffer.insert(buffer.end(), text.begin() + static_cast<std::ptrdiff_t>(next),
+                      text.begin() + static_cast<std::ptrdiff_t>(next + take));
+        next += take;
+        const size_t used =
+            LocateLosses(report, locator, c.code, buffer.data(), buffer.size(), next == text.size(), &done);
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(used));
+        ASSERT_TRUE(done || next < text.size());
+      }
+      std::string places;
+      for (int k = 0; k < report.recorded; ++k) {
+        if (k > 0) places += ' ';
+        places += std::to_string(report.first[k].line);
+        places += ':';
+        places += std::to_string(report.first[k].column);
+      }
+      EXPECT_EQ(places, c.places) << CodeName(c.code) << " in pieces of " << size;
+    }
+  }
+  // The words of the report: counts, then each place and its bytes, then
+  // what was not listed.
+  ConvertReport report;
+  const uint8_t you[3] = {0xE4, 0xBD, 0xA0}, bad[1] = {0xFF};
+  for (int k = 0; k < 6; ++k) RecordLoss(&report, 10u * k, k == 2 ? bad : you, k == 2 ? 1 : 3, k == 2);
+  for (int k = 0; k < ReportedLosses; ++k) report.first[k].line = 3 + k, report.first[k].column = 7;
+  EXPECT_EQ(DescribeLosses(report, CodeUtf8, CodeShiftJis),
+            "5 characters had no form in Shift JIS and became its replacement. 1 byte of the source was no "
+            "character.\n"
+            "  line 3, column 7: E4 BD A0 (no form in Shift JIS)\n"
+            "  line 4, column 7: E4 BD A0 (no form in Shift JIS)\n"
+            "  line 5, column 7: FF (no character of UTF-8)\n"
+            "  line 6, column 7: E4 BD A0 (no form in Shift JIS)\n"
+            "  line 7, column 7: E4 BD A0 (no form in Shift JIS)\n"
+            "  and 1 more\n");
+  ConvertReport one;
+  RecordLoss(&one, 0, you, 3, false);
+  EXPECT_EQ(CountLosses(one, CodeHz), "1 character had no form in HZ and became its replacement.");
+  EXPECT_EQ(DescribeLosses(ConvertReport{}, CodeGb, CodeUtf8), "");
+  // The pairs of codes each mode of the Convert dialog converts.
+  const std::tuple<int, int, int, int> modes[] = {
+      {ConvertModeBig5, 0, CodeGb, CodeBig5},       {ConvertModeSjis, 1, CodeShiftJis, CodeGb},
+      {ConvertModeHz, 0, CodeGb, CodeHz},           {ConvertModeGbUtf8, 0, CodeGb, CodeUtf8},
+      {ConvertModeBig5Utf8, 1, CodeUtf8, CodeBig5}, {ConvertModeSjisUtf8, 0, CodeShiftJis, CodeUtf8},
+      {ConvertModeHzUtf8, 1, CodeUtf8, CodeHz}};
+  for (const auto& [mode, toGb, from, to] : modes)
+    EXPECT_EQ(std::make_pair(CodesOfMode(mode, toGb).from, CodesOfMode(mode, toGb).to), std::make_pair(from, to))
+        << mode;
 }
 
 TEST(Converters, MatchTheRulesOnRandomTextOfEveryLength) {

@@ -5,9 +5,8 @@
 // boxes.
 #include <gtest/gtest.h>
 
-#include "shell/font_path.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
+#include "base/memory.h"
+#include "base/prompts_headless.h"
 #include "tests/test_support.h"
 
 void ResetCoreState() {
@@ -15,8 +14,6 @@ void ResetCoreState() {
   ClearHeadlessPrompts();
   SetHeadlessEcho(false);
   SetHeadlessQuestionHandler(nullptr);
-  SetModulePath("");
-  SetDataFolder("");
 }
 
 int FailEachAllocation(const std::function<void()>& prepare, const std::function<bool()>& operation,

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
+#include "base/program_path.h"
+#include "base/prompts_headless.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
-#include "shell/font_path.h"
-#include "shell/prompts_headless.h"
 #include "tests/test_support.h"
 
 namespace {

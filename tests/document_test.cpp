@@ -9,18 +9,19 @@
 #include <tuple>
 #include <vector>
 
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/prompts_headless.h"
+#include "base/settings_values.h"
 #include "document/detect_code.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/glyph_marks.h"
 #include "document/hz_decode.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
 #include "document/unicode_tables.h"
-#include "shell/font_path.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
-#include "shell/settings_values.h"
 #include "shell/view_state.h"
 #include "tests/reference_rules.h"
 #include "tests/test_support.h"
@@ -216,7 +217,7 @@ TEST(HzDecode, EscapesVanishGbModePairsBytesSetsBitSevenAndInPlaceEqualsTheByteR
       {"a~~b~\r\n", "a~~b~\r\n"}, {"a~~b ~{!!", "a~b \xA1\xA1"}, {"\xB8\x7E\n", "\xB8\x7E\n"}};
   for (const auto& [in, out] : texts) {
     ASSERT_TRUE(PutDocumentText(nullptr, ToBytes(in).data(), in.size()));
-    DecodeHz();
+    Document.textLength = static_cast<uint32_t>(DecodeHzText(Document.text.get(), Document.textLength));
     EXPECT_EQ(TextHeld(), ToBytes(out)) << in;
   }
 }
@@ -270,11 +271,9 @@ TEST(LineIndex, LineEndsTabsCtrlZAndPairsFollowTheByteRuleOfEachCodeAndFailedAll
   EXPECT_TRUE(BuildLineIndex(nullptr, Document.textLength, &code));
   FailAllocationsAfter(-1);
   EXPECT_EQ(IndexHeld(), IndexByteByByte(text.data(), text.size(), 80, CodeGb));
-  // A length past the text is cut to it, and the view returns to the top.
-  ViewState.firstLine = 12;
+  // A length past the text is cut to it.
   EXPECT_TRUE(BuildLineIndex(nullptr, 3000000, &code));
-  EXPECT_EQ(std::make_tuple(Document.textLength, Document.lineCount, ViewState.firstLine),
-            std::make_tuple(1000000u, 1000000, 0));
+  EXPECT_EQ(std::make_tuple(Document.textLength, Document.lineCount), std::make_tuple(1000000u, 1000000));
   // Each failed allocation shows message 5 and leaves no lines; the storage grows, keeping entries
   // free past the last, for the unfinished last line and before it.
   for (size_t feeds : {1019, 2038}) {
@@ -580,6 +579,9 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
                {.text = windowsJapanese, .code = CodeShiftJis},
                {.text = halfWidth, .code = CodeShiftJis},
                {.text = "end\x1A" + big5, .code = CodeGb},
+               // After ASCII a character starts: bytes that only continue a
+               // UTF-8 character there are no UTF-8, whatever follows.
+               {.text = "ok\n\xB0\xA1\xE4\xBD\xA0\xE5\xA5\xBD", .code = CodeGb},
                {.text = std::string(100000, 'a') + big5, .code = CodeBig5},
                {.text = gb2312 + std::string(70000, 'a') + big5, .code = CodeGb}};
   for (const auto& [text, code] : cases) {

@@ -7,17 +7,18 @@
 #include <algorithm>
 #include <array>
 
+#include "base/profile_win32.h"
+#include "base/program_path.h"
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "print/header_footer.h"
 #include "print/page_layout.h"
 #include "resources/resource_ids.h"
-#include "shell/font_path.h"
-#include "shell/settings_file_win32.h"
-#include "shell/settings_values.h"
 #include "shell/view_scroll.h"
-#include "shell/wide_text_win32.h"
 #include "tests/spooler_support_win32.h"
 
 namespace {

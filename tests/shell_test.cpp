@@ -15,28 +15,35 @@
 #include <tuple>
 #include <vector>
 
+#include "base/error_messages.h"
+#include "base/file_io.h"
+#include "base/integer_text.h"
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/prompts_headless.h"
+#include "base/read_whole.h"
+#include "base/settings_values.h"
+#include "base/window_place.h"
 #include "convert/character_tables.h"
 #include "convert/convert_dialog.h"
 #include "convert/converters.h"
 #include "dialogs/colour_swatches.h"
 #include "dialogs/dialog_fields.h"
 #include "document/document.h"
+#include "document/document_lines.h"
 #include "document/file_name.h"
+#include "document/glyph_font.h"
+#include "document/line_bitmap.h"
 #include "document/line_index.h"
 #include "print/header_footer.h"
+#include "print/print_state.h"
 #include "shell/command_line.h"
-#include "shell/error_messages.h"
-#include "shell/file_io.h"
-#include "shell/font_path.h"
+#include "shell/command_state.h"
 #include "shell/frame_layout.h"
-#include "shell/integer_text.h"
-#include "shell/memory.h"
-#include "shell/prompts_headless.h"
-#include "shell/read_whole.h"
+#include "shell/process_state.h"
 #include "shell/save_part.h"
 #include "shell/selection.h"
 #include "shell/settings_store.h"
-#include "shell/settings_values.h"
 #include "shell/view_scroll.h"
 #include "shell/view_state.h"
 #include "tests/test_support.h"
@@ -165,62 +172,117 @@ TEST(Texts, AMessageTakesItsPathAndFitsANumberTypedIsReadAfterBlanksAndKeptInRan
   EXPECT_EQ(std::make_pair(ReadLeadingInteger(digits, 2), ReadLeadingInteger(nullptr, 5)), std::make_pair(12, 0));
 }
 
-TEST(Files, ReadsComeInPiecesTheFontLiesBesideTheProgramTheNameIsTheLastComponentAndTheTitleAddsThePath) {
-  const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
-  const std::string longPath = "C:\\" + std::string(400, 'n'), product = "Larkspan for Windows(32) Ver.2.5";
-  const char *const Zk = "C:\\ZK\\ZK.EXE", *const Refused = nullptr;
-  const size_t Full = PathCapacity;
-  // Bytes asked, bytes there; then the pieces read and the count returned: a short piece stops at once.
-  // A stored code out of range never indexes past the names; a failed open keeps the last name.
-  // clang-format off
-  const std::tuple<size_t, size_t, std::vector<size_t>, size_t> readings[] = {{32768, 32768, {32768}, 32768},
-      {32769, 32769, {32768, 1}, 32769}, {65536, 65536, {32768, 32768}, 65536}, {5, 5, {5}, 5},
-      {100000, 99999, {32768, 32768, 32768, 1696}, 0}, {100000, 10, {32768}, 0}, {0, 0, {0}, 0}};
-  const std::tuple<const char*, bool, int, size_t, const char*> cases[] = {
-      {Zk, true, CodeBig5, Full, "C:\\ZK\\ZKFT16.FON"}, {Zk, true, CodeGb, Full, "C:\\ZK\\ZKJT16.FON"},
-      {Zk, true, CodeShiftJis, Full, "C:\\ZK\\ZKJP16.FON"}, {Zk, true, 3, Full, "C:\\ZK\\ZKJT16.FON"},
-      {Zk, true, -4, Full, "C:\\ZK\\ZKJT16.FON"}, {"/opt/zk/bin/zk", true, 57, Full, "/opt/zk/bin/ZKJT16.FON"},
-      {"C:\\a/b\\zk.exe", true, CodeShiftJis, Full, "C:\\a/b\\ZKJP16.FON"},
-      {"ZK.EXE", true, CodeShiftJis, Full, "ZKJP16.FON"}, {nullptr, true, CodeGb, Full, "ZKJT16.FON"},
-      {tooLong.c_str(), false, CodeGb, Full, "ZKJT16.FON"}, {deep.c_str(), true, CodeGb, Full, Refused},
-      {Zk, true, CodeGb, 12, Refused}, {Zk, true, CodeGb, 0, Refused}};
-  const std::pair<const char*, std::string> names[] = {{"C:\\TEXT\\A.GB", "A.GB"}, {"B.BIG5", "B.BIG5"},
-      {"/home/user/c.jp", "c.jp"}, {nullptr, "c.jp"}, {longPath.c_str(), std::string(255, 'n')}};
-  const std::tuple<size_t, const char*, std::string> titles[] = {{300, "C:\\TEXT\\A.GB", product + " - C:\\TEXT\\A.GB"},
-      {300, nullptr, product}, {10, "C:\\A.GB", "Larkspan "}, {0, "C:\\A.GB", "unchanged"}};
-  // clang-format on
-  for (const auto& [count, there, pieces, result] : readings) {
-    Bytes buffer(count + 1);
-    std::tie(available, reads) = std::make_pair(there, std::vector<size_t>{});
-    EXPECT_EQ(ReadWholeWith(ReadRecorded, nullptr, buffer.data(), count), result) << count;
-    EXPECT_EQ(reads, pieces) << count;
+TEST(ReadWhole, AskedBytesComeInPiecesAndAShortPieceStopsAtOnce) {
+  struct Row {
+    size_t asked, there;
+    std::vector<size_t> pieces;  // the reads made, in order
+    size_t result;
+  };
+  const Row rows[] = {
+      {.asked = 32768, .there = 32768, .pieces = {32768}, .result = 32768},
+      {.asked = 32769, .there = 32769, .pieces = {32768, 1}, .result = 32769},
+      {.asked = 65536, .there = 65536, .pieces = {32768, 32768}, .result = 65536},
+      {.asked = 5, .there = 5, .pieces = {5}, .result = 5},
+      {.asked = 100000, .there = 99999, .pieces = {32768, 32768, 32768, 1696}, .result = 0},
+      {.asked = 100000, .there = 10, .pieces = {32768}, .result = 0},
+      {.asked = 0, .there = 0, .pieces = {0}, .result = 0},
+  };
+  for (const Row& row : rows) {
+    Bytes buffer(row.asked + 1);
+    std::tie(available, reads) = std::make_pair(row.there, std::vector<size_t>{});
+    EXPECT_EQ(ReadWholeWith(ReadRecorded, nullptr, buffer.data(), row.asked), row.result) << row.asked;
+    EXPECT_EQ(reads, row.pieces) << row.asked;
   }
-  // A file arrives byte for byte through LoadDocument (document_test); what cannot be opened is refused.
+}
+
+TEST(Files, AFolderAMissingFileAndNoNameAreNeitherReadNorWritten) {
+  // A file arrives byte for byte through LoadDocument (document_test).
   ScratchFolder folder;
   const std::string folderPath = folder.path.string(), missing = folder.File("missing.gb");
   for (const char* path : {folderPath.c_str(), missing.c_str(), "", static_cast<const char*>(nullptr)})
     EXPECT_FALSE(OpenForReading(path)) << (path ? path : "(null)");
   ReplacementRecord nameless;
   EXPECT_FALSE(StartReplacement(nullptr, &nameless) || StartReplacement("", &nameless));
+}
+
+TEST(Memory, ABlockThatCannotGrowOrBeHadStaysAsItWas) {
   Block<uint32_t> block = AllocateZeroed<uint32_t>(4);
   EXPECT_FALSE(GrowBlock(block, 0) || GrowBlock(block, SIZE_MAX / 2) || AllocateZeroed<uint32_t>(SIZE_MAX / 2));
   EXPECT_TRUE(block);
-  for (const auto& [modulePath, accepted, code, capacity, fontPath] : cases) {
+}
+
+TEST(ProgramPath, TheFontOfEachCodeLiesBesideTheProgram) {
+  const std::string deep = std::string(PathCapacity - 8, 'f') + "/z", tooLong(PathCapacity, 'x');
+  const char *const Zk = "C:\\ZK\\ZK.EXE", *const Refused = nullptr;
+  // A stored code out of range never indexes past the names.
+  struct Row {
+    const char* program;
+    bool accepted;  // the program's path is kept
+    int code;
+    size_t capacity = PathCapacity;
+    const char* font;  // Refused: the path does not fit
+  };
+  const Row rows[] = {
+      {.program = Zk, .accepted = true, .code = CodeBig5, .font = "C:\\ZK\\ZKFT16.FON"},
+      {.program = Zk, .accepted = true, .code = CodeGb, .font = "C:\\ZK\\ZKJT16.FON"},
+      {.program = Zk, .accepted = true, .code = CodeShiftJis, .font = "C:\\ZK\\ZKJP16.FON"},
+      {.program = Zk, .accepted = true, .code = 3, .font = "C:\\ZK\\ZKJT16.FON"},
+      {.program = Zk, .accepted = true, .code = -4, .font = "C:\\ZK\\ZKJT16.FON"},
+      {.program = "/opt/zk/bin/zk", .accepted = true, .code = 57, .font = "/opt/zk/bin/ZKJT16.FON"},
+      {.program = "C:\\a/b\\zk.exe", .accepted = true, .code = CodeShiftJis, .font = "C:\\a/b\\ZKJP16.FON"},
+      {.program = "ZK.EXE", .accepted = true, .code = CodeShiftJis, .font = "ZKJP16.FON"},
+      {.program = nullptr, .accepted = true, .code = CodeGb, .font = "ZKJT16.FON"},
+      {.program = tooLong.c_str(), .accepted = false, .code = CodeGb, .font = "ZKJT16.FON"},
+      {.program = deep.c_str(), .accepted = true, .code = CodeGb, .font = Refused},
+      {.program = Zk, .accepted = true, .code = CodeGb, .capacity = 12, .font = Refused},
+      {.program = Zk, .accepted = true, .code = CodeGb, .capacity = 0, .font = Refused},
+  };
+  for (const Row& row : rows) {
     SetModulePath("D:\\OLD\\ZK.EXE");
-    EXPECT_EQ(SetModulePath(modulePath), accepted) << code;
-    std::vector<char> path(capacity + 1, '\0');
-    EXPECT_EQ(BuildFontPath(path.data(), capacity, code), fontPath != Refused) << code;
-    EXPECT_STREQ(path.data(), fontPath ? fontPath : "") << code;
+    EXPECT_EQ(SetModulePath(row.program), row.accepted) << row.code;
+    std::vector<char> path(row.capacity + 1, '\0');
+    EXPECT_EQ(BuildFontPath(path.data(), row.capacity, row.code), row.font != Refused) << row.code;
+    EXPECT_STREQ(path.data(), row.font ? row.font : "") << row.code;
   }
   EXPECT_FALSE(BuildPathBesideProgram(nullptr, 10, "x"));
-  for (const auto& [filePath, lastComponent] : names) {
-    SetDocumentFileName(filePath);
-    EXPECT_EQ(Document.fileName, lastComponent) << (filePath ? filePath : "(null)");
+}
+
+TEST(FileName, TheDocumentIsNamedByThePathsLastComponentAndANullPathKeepsTheName) {
+  const std::string longPath = "C:\\" + std::string(400, 'n');
+  struct Row {
+    const char* path;
+    std::string name;
+  };
+  const Row rows[] = {
+      {.path = "C:\\TEXT\\A.GB", .name = "A.GB"},
+      {.path = "B.BIG5", .name = "B.BIG5"},
+      {.path = "/home/user/c.jp", .name = "c.jp"},
+      {.path = nullptr, .name = "c.jp"},
+      {.path = longPath.c_str(), .name = std::string(255, 'n')},
+  };
+  for (const Row& row : rows) {
+    SetDocumentFileName(row.path);
+    EXPECT_EQ(Document.fileName, row.name) << (row.path ? row.path : "(null)");
   }
-  for (const auto& [titleCapacity, filePath, expected] : titles) {
+}
+
+TEST(FileName, TheTitleAddsThePathAndIsCutToItsRoom) {
+  const std::string product = "Larkspan for Windows(32) Ver.2.5";
+  struct Row {
+    size_t capacity;
+    const char* path;
+    std::string title;
+  };
+  const Row rows[] = {
+      {.capacity = 300, .path = "C:\\TEXT\\A.GB", .title = product + " - C:\\TEXT\\A.GB"},
+      {.capacity = 300, .path = nullptr, .title = product},
+      {.capacity = 10, .path = "C:\\A.GB", .title = "Larkspan "},
+      {.capacity = 0, .path = "C:\\A.GB", .title = "unchanged"},
+  };
+  for (const Row& row : rows) {
     char title[300] = "unchanged";
-    ComposeFrameTitle(title, titleCapacity, product.c_str(), filePath);
-    EXPECT_EQ(title, expected) << titleCapacity;
+    ComposeFrameTitle(title, row.capacity, product.c_str(), row.path);
+    EXPECT_EQ(title, row.title) << row.capacity;
   }
   ComposeFrameTitle(nullptr, 10, product.c_str(), "p");
 }
@@ -258,7 +320,7 @@ TEST(CommandLine, NamesAreSplitAtBlanksUnlessQuotedAndANewInstanceGetsBothQuoted
   for (const auto& [line, rest] : whole) EXPECT_STREQ(SkipProgramName(line), rest) << (line ? line : "(null)");
 }
 
-TEST(SettingsStore, StoredValuesAreReadIntoRangeWrittenOnesReadBackAndASwatchPicksTheColourOfItsGroup) {
+TEST(SettingsStore, StoredValuesAreReadIntoRangeAndWrittenOnesReadBack) {
   // Cells, spacing, text and background indexes and colours, toolbar, HZ, code, frame. "TextColor"
   // holds the background; a width typed as a huge number is the widest, not a negative one.
   const std::pair<std::string, std::vector<long long>> cases[] = {
@@ -294,30 +356,56 @@ TEST(SettingsStore, StoredValuesAreReadIntoRangeWrittenOnesReadBackAndASwatchPic
   WriteStored("Left", "1");
   WriteStoredSettings(WriteStored, CodeBig5, nullptr);
   EXPECT_EQ(stored["Left"], "1");
-  // A frame wholly off every screen's work area is not put there.
+}
+
+TEST(SettingsStore, AStoredFrameIsUsedOnlyWithSizeAndOnAScreen) {
   const FramePlacement screens[] = {{0, 0, 1280, 994}, {1280, 0, 2560, 1024}};
-  // clang-format off
-  const std::pair<FramePlacement, bool> frames[] = {{{10, 20, 810, 620}, true}, {{10, 20, 10, 620}, false},
-      {{10, 620, 810, 20}, false}, {{100, 10, 50, 300}, false}, {{INT_MAX, 0, INT_MIN, 10}, false},
-      {{0, INT_MAX, 10, INT_MIN}, false}};
-  const std::pair<FramePlacement, bool> placed[] = {{{-5000, -5000, -10, -10}, false}, {{-300, 100, 1, 400}, true},
-      {{2560, 0, 3000, 500}, false}, {{2000, 900, 2100, 1000}, true}, {{100, 994, 400, 1200}, false}};
-  // clang-format on
-  for (const auto& [rect, usable] : frames) EXPECT_EQ(IsUsablePlacement(rect), usable) << rect.left << " " << rect.top;
-  for (const auto& [rect, seen] : placed)
-    EXPECT_EQ(MeetsAnyArea(rect, screens, 2), seen) << rect.left << " " << rect.top;
+  struct Row {
+    FramePlacement frame;
+    bool usable;  // it has width and height
+    bool seen;    // it meets a screen's work area (read only for a usable one)
+  };
+  const Row rows[] = {
+      {.frame = {10, 20, 810, 620}, .usable = true, .seen = true},
+      {.frame = {10, 20, 10, 620}, .usable = false, .seen = true},
+      {.frame = {10, 620, 810, 20}, .usable = false, .seen = true},
+      {.frame = {100, 10, 50, 300}, .usable = false, .seen = true},
+      {.frame = {INT_MAX, 0, INT_MIN, 10}, .usable = false, .seen = false},
+      {.frame = {0, INT_MAX, 10, INT_MIN}, .usable = false, .seen = false},
+      {.frame = {-5000, -5000, -10, -10}, .usable = true, .seen = false},
+      {.frame = {-300, 100, 1, 400}, .usable = true, .seen = true},
+      {.frame = {2560, 0, 3000, 500}, .usable = true, .seen = false},
+      {.frame = {2000, 900, 2100, 1000}, .usable = true, .seen = true},
+      {.frame = {100, 994, 400, 1200}, .usable = true, .seen = false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(IsUsablePlacement(row.frame), row.usable) << row.frame.left << " " << row.frame.top;
+    EXPECT_EQ(MeetsAnyArea(row.frame, screens, 2), row.seen) << row.frame.left << " " << row.frame.top;
+  }
   EXPECT_FALSE(MeetsAnyArea({0, 0, 10, 10}, screens, 0));
-  // Colour swatches: buttons 1003..1018 are the character colours, 1019..1034 the background; the
-  // defaults are white (15) on dark blue (1); a click moves its group's choice only, to any colour.
+}
+
+TEST(ColourSwatches, AClickMovesItsGroupsChoiceOnlyAndTheChoiceIsFramed) {
+  // Buttons 1003..1018 are the character colours, 1019..1034 the background;
+  // the defaults are white (15) on dark blue (1).
   SwatchRecord swatch;
   EXPECT_FALSE(SwatchForButton(1002, &swatch) || SwatchForButton(1035, &swatch));
-  Settings = SettingsRecord{};
-  const std::tuple<int, int, int> picks[] = {{0, 15, 1}, {1003 + 4, 4, 1}, {1019 + 14, 4, 14}, {1019 + 4, 4, 4}};
-  for (const auto& [button, text, back] : picks) {
-    if (button != 0) PickSwatch(button);
-    EXPECT_EQ(std::make_pair(Settings.textIndex, Settings.backIndex), std::make_pair(text, back)) << button;
+  struct Row {
+    int button;  // 0: none yet
+    int text, back;
+  };
+  ColourChoice choice;
+  const Row rows[] = {
+      {.button = 0, .text = 15, .back = 1},
+      {.button = 1003 + 4, .text = 4, .back = 1},
+      {.button = 1019 + 14, .text = 4, .back = 14},
+      {.button = 1019 + 4, .text = 4, .back = 4},
+  };
+  for (const Row& row : rows) {
+    if (row.button != 0) PickSwatch(row.button, &choice);
+    EXPECT_EQ(std::make_pair(choice.textIndex, choice.backIndex), std::make_pair(row.text, row.back)) << row.button;
     for (int id = 1003; id <= 1034; ++id)
-      EXPECT_EQ(IsSwatchChosen(id), id == 1003 + text || id == 1019 + back) << button << " " << id;
+      EXPECT_EQ(IsSwatchChosen(id, choice), id == 1003 + row.text || id == 1019 + row.back) << row.button << " " << id;
   }
   SwatchRect fill = SwatchFill({0, 0, 32, 20});
   EXPECT_EQ(std::make_tuple(fill.left, fill.top, fill.right, fill.bottom), std::make_tuple(3, 3, 29, 17));
@@ -660,5 +748,86 @@ TEST(SavePart, APartOfAUtf16TextHasItsByteOrderMarkInFront) {
     Selection = {firstLine, firstLine, 0};
     EXPECT_TRUE(WriteSelectedLines(nullptr, part.c_str()));
     EXPECT_EQ(ReadFile(part), saved) << CodeType;
+  }
+}
+
+TEST(CommandState, EachConditionReadsTheRecordItNames) {
+  struct Row {
+    int condition;
+    bool atStart;    // no document, GB, HZ decoded, the toolbar shown
+    bool afterward;  // a Big5 document with a line selected, HZ off, the toolbar hidden
+  };
+  const Row rows[] = {
+      {.condition = ConditionAlways, .atStart = true, .afterward = true},
+      {.condition = ConditionNever, .atStart = false, .afterward = false},
+      {.condition = ConditionSelection, .atStart = false, .afterward = true},
+      {.condition = ConditionLines, .atStart = false, .afterward = true},
+      {.condition = ConditionCodeGb, .atStart = true, .afterward = false},
+      {.condition = ConditionCodeBig5, .atStart = false, .afterward = true},
+      {.condition = ConditionCodeSjis, .atStart = false, .afterward = false},
+      {.condition = ConditionHzSupport, .atStart = true, .afterward = false},
+      {.condition = ConditionToolbar, .atStart = true, .afterward = false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ConditionHolds(row.condition), row.atStart) << row.condition;
+  ASSERT_TRUE(PutDocumentText(nullptr, ToBytes("a\nb\n").data(), 4) && SwitchDocumentCode(nullptr, CodeBig5));
+  Selection = SelectionRecord{.anchor = 1, .end = 0};
+  ToggleSetting(&Settings.supportHZ);
+  ToggleSetting(&Settings.showToolbar);
+  for (const Row& row : rows) EXPECT_EQ(ConditionHolds(row.condition), row.afterward) << row.condition;
+}
+
+TEST(CommandState, AToggleTurnsAnyStoredValueOnOrOff) {
+  struct Row {
+    int stored;
+    int toggled;
+  };
+  for (const Row row : {Row{.stored = 0, .toggled = 1}, Row{.stored = 1, .toggled = 0}, Row{.stored = 7, .toggled = 0},
+                        Row{.stored = -1, .toggled = 0}}) {
+    int value = row.stored;
+    ToggleSetting(&value);
+    EXPECT_EQ(value, row.toggled) << row.stored;
+  }
+}
+
+TEST(ProcessState, TheResetPutsEveryRecordBackAsTheProgramStarts) {
+  ASSERT_TRUE(PutDocumentText(nullptr, ToBytes("a\n").data(), 2) && SwitchDocumentCode(nullptr, CodeShiftJis));
+  std::strcpy(Document.fileName, "a.txt");
+  Settings.charsPerLine = 40;
+  ViewState.firstLine = 3;
+  Selection.anchor = 0;
+  GlyphFont.size = 5;
+  LineBitmap.bytesPerRow = 4;
+  ConvertMode = ConvertModeHz;
+  ConvertOutputBuffer.count = 3;
+  PrintState.totalPages = 2;
+  SetModulePath("/zk/zk");
+  FailAllocationsAfter(0);
+  ResetProcessState();
+  EXPECT_TRUE(Document.text == nullptr && Document.LineIndex == nullptr && Document.textLength == 0 &&
+              Document.lineCount == 0 && Document.fileName[0] == '\0' && CodeType == CodeGb);
+  EXPECT_EQ(std::make_tuple(Settings.charsPerLine, ViewState.firstLine, HasSelection(), GlyphFont.size,
+                            LineBitmap.bytesPerRow, ConvertMode, ConvertOutputBuffer.count, PrintState.totalPages),
+            std::make_tuple(80, 0, false, size_t{0}, 0, int{ConvertModeBig5}, size_t{0}, 0));
+  EXPECT_EQ(std::string(ModulePath), "");
+  EXPECT_NE(AllocateZeroed<uint8_t>(1), nullptr);
+}
+
+TEST(Selection, ALineIsSelectedBetweenAnchorAndEndInEitherOrder) {
+  struct Row {
+    SelectionRecord selection;
+    std::vector<int> selected;  // of lines 0 to 5
+  };
+  const Row rows[] = {
+      {.selection = {}, .selected = {}},
+      {.selection = {.anchor = 1, .end = 3}, .selected = {1, 2, 3}},
+      {.selection = {.anchor = 4, .end = 2}, .selected = {2, 3, 4}},
+      {.selection = {.anchor = 5, .end = 5}, .selected = {5}},
+  };
+  for (const Row& row : rows) {
+    Selection = row.selection;
+    std::vector<int> selected;
+    for (int line = 0; line <= 5; ++line)
+      if (IsLineSelected(line)) selected.push_back(line);
+    EXPECT_EQ(selected, row.selected) << row.selection.anchor << " " << row.selection.end;
   }
 }

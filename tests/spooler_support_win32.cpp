@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <regex>
 
-#include "shell/wide_text_win32.h"
+#include "base/wide_text_win32.h"
 
 std::string SpoolDir() { return std::getenv("ZK_SPOOL_DIR") != nullptr ? std::getenv("ZK_SPOOL_DIR") : ""; }
 

@@ -13,14 +13,8 @@
 #include <cerrno>
 #endif
 
-#include "document/document.h"
 #include "document/glyph_font.h"
-#include "document/line_bitmap.h"
-#include "document/unicode_tables.h"
-#include "shell/memory.h"
-#include "shell/selection.h"
-#include "shell/settings_values.h"
-#include "shell/view_state.h"
+#include "shell/process_state.h"
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -149,20 +143,7 @@ bool FailSystemCall(const std::string& call, int) { return call.empty(); }
 #endif
 
 void ResetSharedState() {
-  ClearDocument();
-  Document.fileName[0] = '\0';
-  CodeType = CodeGb;
-  Settings = SettingsRecord{};
-  ViewState = ViewStateRecord{};
-  ClearSelection();
-  GlyphFont.bytes.reset();
-  GlyphFont.size = 0;
-  GlyphFont.extension.reset();
-  ForgetUnicodeTables();
-  LineBitmap.bits.reset();
-  LineBitmap.bytesPerRow = 0;
-  LineBitmap.lineHeight = 0;
-  FailAllocationsAfter(-1);
+  ResetProcessState();
   FailSystemCall("");
 }
 

@@ -6,12 +6,12 @@
 
 #include <filesystem>
 
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "document/line_bitmap.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_win32.h"
-#include "shell/settings_values.h"
 #include "shell/view_state.h"
-#include "shell/wide_text_win32.h"
 #include "tests/viewer_harness_win32.h"
 
 namespace {

@@ -11,14 +11,14 @@
 
 #include <commctrl.h>
 
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "document/line_bitmap.h"
-#include "document/open_document_win32.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_win32.h"
+#include "shell/open_document_win32.h"
 #include "shell/settings_file_win32.h"
-#include "shell/settings_values.h"
 #include "shell/text_view_win32.h"
-#include "shell/wide_text_win32.h"
 
 const std::string Title = "Larkspan for Windows(32) Ver.2.5";
 

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "document/open_document_win32.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_win32.h"
+#include "shell/open_document_win32.h"
 #include "tests/viewer_harness_win32.h"
 
 TEST_F(Viewer, ANameInAnyScriptOpensByTheDialogAndShowsInTheTitleAndMessages) {

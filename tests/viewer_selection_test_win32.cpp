@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
+#include "base/settings_values.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_win32.h"
-#include "shell/settings_values.h"
 #include "shell/view_state.h"
 #include "tests/viewer_harness_win32.h"
 

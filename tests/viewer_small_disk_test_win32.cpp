@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/program_path.h"
+#include "base/wide_text_win32.h"
 #include "convert/converters.h"
 #include "resources/resource_ids.h"
-#include "shell/font_path.h"
 #include "shell/frame_win32.h"
-#include "shell/wide_text_win32.h"
 #include "tests/viewer_harness_win32.h"
 
 namespace {

@@ -10,17 +10,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/dispatch_win32.h"
+#include "base/error_messages.h"
+#include "base/memory.h"
+#include "base/program_path.h"
+#include "base/settings_values.h"
+#include "base/wide_text_win32.h"
 #include "document/document.h"
 #include "document/line_bitmap.h"
-#include "document/open_document_win32.h"
 #include "resources/resource_ids.h"
-#include "shell/dispatch_win32.h"
-#include "shell/error_messages.h"
-#include "shell/font_path.h"
 #include "shell/frame_win32.h"
-#include "shell/memory.h"
-#include "shell/settings_values.h"
-#include "shell/wide_text_win32.h"
+#include "shell/open_document_win32.h"
 #include "tests/viewer_harness_win32.h"
 
 TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton) {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/program_path.h"
 #include "convert/convert_file.h"
 #include "convert/converters.h"
 #include "resources/resource_ids.h"
-#include "shell/font_path.h"
 #include "shell/frame_win32.h"
 #include "tests/viewer_harness_win32.h"
 

@@ -18,25 +18,26 @@
 #include <set>
 #include <string>
 
+#include "base/program_path.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/unicode_forms.h"
 #include "document/unicode_tables.h"
-#include "shell/font_path.h"
 #include "tests/test_support.h"
 
 namespace {
 std::string DataFile(const std::string& name) { return std::string(ZK_DATA_DIR) + "/" + name; }
 
 // A folder holding a copy of zk with the built fonts, their extensions and
-// the decode tables, and a GBBIG5.TBL (every cell 0xA4 0x40) with the built
+// the decode and encode tables, and a GBBIG5.TBL (every cell 0xA4 0x40) with the built
 // extension beside it, and the files the commands read.
 struct ZkTest : ::testing::Test {
   ScratchFolder folder;
   void SetUp() override {
     std::filesystem::copy_file(ZK_PROGRAM, folder.File("zk"));
-    for (const char* built : {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON",
-                              "GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL", "GBBIG5X.TBL"})
+    for (const char* built :
+         {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON", "ZKJT16X.FON", "ZKFT16X.FON", "ZKJP16X.FON", "GBUNI.TBL",
+          "BIG5UNI.TBL", "SJISUNI.TBL", "GBBIG5X.TBL", "UNIGB.TBL", "UNIBIG5.TBL", "UNISJIS.TBL", "GB4UNI.TBL"})
       std::filesystem::create_symlink(DataFile(built), folder.File(built));
     std::string table, tall, wide(1024, 'x'), fe = "\xB0\xFE.\r\n\xB1\xA1\xB2\xFE\xB0\xA1x~\xF7\xFE\r\n";
     for (size_t cell = 0; cell < 94 * 94; ++cell) table += "\xA4@";
@@ -314,6 +315,141 @@ TEST_F(ZkTest, CommandsDoWhatTheySayAndFailWithTheSystemMessages) {
         "render --colours 16,1 a.gb -o out", "render --colours 15 a.gb -o out", "render --first 0 a.gb -o out",
         "info --width 99999999999999999999 long.txt", "convert a b", "convert --big5 --hz a b", "convert --big5 a",
         "convert --big5 a b c", "convert --gb a b", "tables", "tables --hz x"})
+    EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
+}
+
+// Text of a code made by iconv from UTF-8; empty when iconv refuses it.
+std::string Iconv(const char* from, const char* to, const std::string& text) {
+  iconv_t converter = iconv_open(to, from);
+  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string in = text, out(4 * text.size() + 16, '\0');
+  char *inAt = in.data(), *outAt = out.data();
+  size_t inLeft = in.size(), outLeft = out.size();
+  const bool whole = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1);
+  iconv_close(converter);
+  return whole ? out.substr(0, out.size() - outLeft) : std::string();
+}
+
+TEST_F(ZkTest, ConvertsEveryCodeToUtf8AndBackAsIconvDoesAndReportsWhatIsLost) {
+  // Every character of each code, a line of 40 at a time: into UTF-8 as
+  // iconv converts it, and back as iconv converts that back (a few
+  // characters share a Unicode form with another and come back as it).
+  const struct {
+    const char* name;
+    const char* charset;
+    std::vector<int> codes;
+  } codes[] = {{"gb", "GBK", Codes({{0x81, 0xFE}}, {{0x40, 0x7E}, {0x80, 0xFE}})},
+               {"big5", "BIG5-HKSCS", Codes({{0x87, 0xFE}}, {{0x40, 0x7E}, {0xA1, 0xFE}})},
+               {"sjis", "CP932", Codes({{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x40, 0x7E}, {0x80, 0xFC}})}};
+  for (const auto& code : codes) {
+    SCOPED_TRACE(code.name);
+    std::string text = "ASCII ~ line\n", utf8;
+    int count = 0;
+    for (int c : code.codes) {
+      const std::string bytes{static_cast<char>(c >> 8), static_cast<char>(c)};
+      const std::string one = Iconv(code.charset, "UTF-8", bytes);
+      if (one.empty()) continue;
+      text += bytes;
+      if (++count % 40 == 0) text += "\n";
+    }
+    WriteFile(folder.File(std::string("all.") + code.name), ToBytes(text));
+    const std::string expected = Iconv(code.charset, "UTF-8", text), back = Iconv("UTF-8", code.charset, expected);
+    ASSERT_FALSE(expected.empty());
+    CommandRun run =
+        Run(std::string("zk convert --force --to utf8 --from ") + code.name + " all." + code.name + " all.u8");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ReadFile(folder.File("all.u8")), ToBytes(expected));
+    run = Run(std::string("zk convert --force --to ") + code.name + " all.u8 all.back");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(ReadFile(folder.File("all.back")), ToBytes(back));
+    // Detected without --from, and written for a pipe.
+    run = Run(std::string("zk convert --force --to utf8 all.") + code.name + " all.u8 && zk cat --utf8 all." +
+              code.name + " | cmp - all.u8");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(ReadFile(folder.File("all.u8")), ToBytes(expected));
+  }
+  WriteFile(folder.File("mix.u8"), ToBytes("Ab\n\xE4\xBD\xA0\xE5\xA5\xBD\xEF\xBC\x9F\xF0\x9F\x98\x80\n\xC3\xA9"));
+  WriteFile(folder.File("bad.gb"), ToBytes("ok\n\xB0\xA1\xFF\xB0"));
+  WriteFile(folder.File("hz.txt"), ToBytes("a~~b ~{Dc:C~} c\n"));
+  WriteFile(folder.File("bom.u16"), ToBytes(std::string("\xFF\xFE\x60\x4F\x0A\x00\x3D\xD8\x00\xDE", 10)));
+  struct Step {
+    std::string command;
+    int status;
+    std::string output;
+  };
+  const Step steps[] = {
+      // What the target lacks becomes its full-width question mark; the
+      // source's own full-width question mark is no loss.
+      {"zk convert --to sjis mix.u8 mix.sj && od -An -tx1 mix.sj", 0,
+       "zk: mix.u8: 3 characters had no form in Shift JIS and became its replacement.\n"
+       "  line 2, column 1: E4 BD A0 (no form in Shift JIS)\n"
+       "  line 2, column 4: F0 9F 98 80 (no form in Shift JIS)\n"
+       "  line 3, column 1: C3 A9 (no form in Shift JIS)\n"
+       " 41 62 0a 81 48 8d 44 81 48 81 48 0a 81 48\n"},
+      // A character Big5 lacks takes another form of it first.
+      {"printf '\\350\\277\\231\\n' >s.u8 && zk convert --to big5 s.u8 s.b5 && od -An -tx1 s.b5", 0, " b3 6f 0a\n"},
+      {"zk convert --to gb --strict mix.u8 mix.gb; echo $?; ls mix.gb", 2,
+       "zk: mix.u8: 1 character had no form in GB and became its replacement.\n"
+       "  line 2, column 4: F0 9F 98 80 (no form in GB)\n"
+       "zk: mix.u8: nothing written (--strict)\n1\nls: cannot access 'mix.gb': No such file or directory\n"},
+      // A byte that is no character is counted too, and becomes U+FFFD.
+      {"zk convert --to utf8 --from gb bad.gb bad.u8 && od -An -tx1 bad.u8", 0,
+       "zk: bad.gb: 2 bytes of the source were no character.\n"
+       "  line 2, column 2: FF (no character of GB)\n"
+       "  line 2, column 3: B0 (no character of GB)\n"
+       " 6f 6b 0a e5 95 8a ef bf bd ef bf bd\n"},
+      {"zk cat --utf8 --code gb bad.gb | od -An -tx1", 0,
+       "zk: 2 bytes of the source were no character.\n 6f 6b 0a e5 95 8a ef bf bd ef bf bd\n"},
+      // HZ both ways, UTF-16 by its mark.
+      {"zk convert --to utf8 hz.txt hz.u8 && cat hz.u8 && zk convert --to hz hz.u8 hz.back && cat hz.back", 0,
+       "a~b \xE4\xBD\xA0\xE5\xA5\xBD c\na~~b ~{Dc:C~} c\n"},
+      {"zk convert --to utf8 bom.u16 bom.u8 && od -An -tx1 bom.u8", 0, " e4 bd a0 0a f0 9f 98 80\n"},
+      {"zk convert --to big5 bom.u16 bom.b5 && od -An -tx1 bom.b5", 0,
+       "zk: bom.u16: 1 character had no form in Big5 and became its replacement.\n"
+       "  line 2, column 1: 3D D8 00 DE (no form in Big5)\n"
+       " a7 41 0a a1 48\n"},
+      // Many files: into a folder made for them, on two threads, each told
+      // of in order, past a failure, with a summary; an existing target
+      // stays unless --force.
+      {"zk convert --to utf8 -j 2 -d out/u8 a.gbk a.hkscs missing a.cp932; echo $?; ls out/u8", 0,
+       "a.gbk (GB) -> out/u8/a.gbk (UTF-8)\n"
+       "a.hkscs (Big5) -> out/u8/a.hkscs (UTF-8)\n"
+       "zk: missing: Cann't open the convert source file: missing\n"
+       "a.cp932 (Shift JIS) -> out/u8/a.cp932 (UTF-8)\n"
+       "3 of 4 files converted, 1 failed\n1\na.cp932\na.gbk\na.hkscs\n"},
+      {"zk convert --to gb -d out/u8 a.gbk; echo $?", 0,
+       "zk: a.gbk: out/u8/a.gbk exists (--force replaces it)\n0 of 1 files converted, 1 failed\n1\n"},
+      {"zk convert --to utf8 -d out/u8 a.gbk sub/a.gbk 2>&1; echo $?", 0,
+       "zk: a.gbk: out/u8/a.gbk exists (--force replaces it)\n"
+       "zk: sub/a.gbk: another source has the name a.gbk\n0 of 2 files converted, 2 failed\n1\n"},
+      // NEC's and IBM's copies of a character come back as the one iconv chooses.
+      {"zk convert --to sjis --from utf8 --force -d out out/u8/a.cp932 && "
+       "iconv -f UTF-8 -t CP932 out/u8/a.cp932 | cmp - out/a.cp932",
+       0, "out/u8/a.cp932 (UTF-8) -> out/a.cp932 (Shift JIS)\n1 of 1 files converted, 0 failed\n"},
+      // In place, through a new file that replaces each only when whole.
+      {"cp a.hkscs c.hkscs && cp a.gbk c.gbk && zk convert --to utf8 --in-place c.hkscs c.gbk && "
+       "cmp c.hkscs out/u8/a.hkscs && cmp c.gbk out/u8/a.gbk && ls -A | grep -c zk-",
+       1, "c.hkscs (Big5) -> c.hkscs (UTF-8)\nc.gbk (GB) -> c.gbk (UTF-8)\n2 of 2 files converted, 0 failed\n0\n"},
+      {"cp a.gbk d.gbk && zk convert --to hz --strict --in-place d.gbk; echo $?; cmp d.gbk a.gbk", 0,
+       "zk: d.gbk: 5 characters had no form in HZ and became its replacement.\n"
+       "  line 1, column 1: DF 40 (no form in HZ)\n"
+       "  line 1, column 2: 82 80 (no form in HZ)\n"
+       "  line 1, column 3: DC 9B (no form in HZ)\n"
+       "  line 1, column 4: F3 77 (no form in HZ)\n"
+       "  line 1, column 6: 82 83 (no form in HZ)\n"
+       "zk: d.gbk: nothing written (--strict)\n0 of 1 files converted, 1 failed\n1\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.command);
+    CommandRun run = Run(step.command);
+    EXPECT_EQ(run.status, step.status);
+    EXPECT_EQ(run.output, At(step.output));
+  }
+  for (const char* words : {"convert --to latin1 a b", "convert --to gb --from utf16 a b", "convert --to gb a",
+                            "convert --to gb --big5 a b", "convert --big5 --to-gb -d out a", "convert --to gb -j 2 a b",
+                            "convert --to gb -d out --in-place a", "convert --to gb -j 0 -d out a",
+                            "convert --to gb -d out", "convert --to utf16le a b", "cat --utf8"})
     EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
 }
 

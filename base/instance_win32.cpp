@@ -1,0 +1,3 @@
+#include "base/instance_win32.h"
+
+HINSTANCE AppInstance = nullptr;

@@ -1,0 +1,3 @@
+#include "print/print_state.h"
+
+PrintStateRecord PrintState;
