@@ -9,6 +9,7 @@
 
 int RunInfoCommand(int argc, char** argv, int first);
 int RunCatCommand(int argc, char** argv, int first);
+int RunFindCommand(int argc, char** argv, int first);
 int RunConvertCommand(int argc, char** argv, int first);
 int RunTablesCommand(int argc, char** argv, int first);
 // Needs libpng: only in the native build.

@@ -17,6 +17,7 @@ struct CommandEntry {
 const CommandEntry Commands[] = {
     {"info", RunInfoCommand, "print the code, length and line count of a file"},
     {"cat", RunCatCommand, "write the text of a file as the viewer holds it"},
+    {"find", RunFindCommand, "print the lines of files that hold a text, in UTF-8"},
     {"convert", RunConvertCommand, "convert files between GB, Big5, Shift JIS, HZ and UTF-8"},
     {"tables", RunTablesCommand, "write the character table files into a folder"},
 #ifdef ZK_HAVE_PNG

@@ -9,3 +9,7 @@ int Clamp(int value, int low, int high) { return value < low ? low : value > hig
 int ReadLineWidthField(const char* text) { return Clamp(ReadLeadingInteger(text), 16, 256); }
 
 int ReadLineSpacingField(const char* text) { return Clamp(ReadLeadingInteger(text), 0, 16); }
+
+int ReadLineNumberField(const char* text, int lineCount) {
+  return Clamp(ReadLeadingInteger(text), 1, lineCount > 1 ? lineCount : 1);
+}

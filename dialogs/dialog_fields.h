@@ -7,3 +7,6 @@ int ReadLineWidthField(const char* text);
 
 // Pixel rows between display lines, 0 to 16.
 int ReadLineSpacingField(const char* text);
+
+// A display line number, 1 to `lineCount` (at least 1).
+int ReadLineNumberField(const char* text, int lineCount);

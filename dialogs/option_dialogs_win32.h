@@ -20,5 +20,14 @@ bool RunLineWidthDialog(HWND owner, LineWidthRecord* record);
 // the colours picked in it.
 bool RunColourDialog(HWND owner, ColourChoice* choice);
 
+struct GoToLineRecord {
+  int line = 1;   // from 1
+  int count = 1;  // the display lines there are
+};
+
+// The Go to Line dialog over `owner`, showing `record`'s line and count;
+// true on OK, with the number typed (1 to the count) in it.
+bool RunGoToLineDialog(HWND owner, GoToLineRecord* record);
+
 // The About box.
 void RunAboutBox(HWND owner);

@@ -35,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(Settings.lineSpacing >= MinLineSpacing && Settings.lineSpacing <= MaxLineSpacing);
   FUZZ_CHECK(Settings.textIndex >= 0 && Settings.textIndex <= 15);
   FUZZ_CHECK(Settings.backIndex >= 0 && Settings.backIndex <= 15);
-  // Unicode texts are stored as UTF-8's code.
-  FUZZ_CHECK(CodeType >= CodeGb && CodeType <= CodeUtf8);
+  FUZZ_CHECK(CodeType >= CodeGb && CodeType <= CodeUtf8);  // Unicode is kept as UTF-8
   FUZZ_CHECK(Settings.textColour == ColourPalette[Settings.textIndex]);
   FUZZ_CHECK(Settings.backColour == ColourPalette[Settings.backIndex]);
   if (IsUsablePlacement(placement)) {

@@ -3,8 +3,11 @@
 #include "document/document.h"
 #include "document/document_lines.h"
 #include "document/glyph_font.h"
+#include "resources/resource_ids.h"
 #include "shell/selection.h"
 #include "shell/view_state.h"
+
+int CodeCommandId(int code) { return IsUnicodeCode(code) ? ZK_CMD_CODE_UNICODE : ZK_CMD_CODE_GB + code; }
 
 bool SelectCode(HWND frame, int code) {
   int previous = CodeType;

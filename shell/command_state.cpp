@@ -18,6 +18,8 @@ bool ConditionHolds(int condition) {
       return CodeType == CodeBig5;
     case ConditionCodeSjis:
       return CodeType == CodeShiftJis;
+    case ConditionCodeUnicode:
+      return IsUnicodeCode(CodeType);
     case ConditionHzSupport:
       return Settings.supportHZ != 0;
     case ConditionToolbar:

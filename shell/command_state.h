@@ -12,8 +12,9 @@ enum CommandConditions : uint8_t {
   ConditionCodeGb,
   ConditionCodeBig5,
   ConditionCodeSjis,
-  ConditionHzSupport,  // HZ is decoded on the next open
-  ConditionToolbar,    // the toolbar is shown
+  ConditionCodeUnicode,  // UTF-8 or UTF-16
+  ConditionHzSupport,    // HZ is decoded on the next open
+  ConditionToolbar,      // the toolbar is shown
 };
 
 // Whether `condition` holds now.

@@ -12,6 +12,7 @@
 #include "convert/convert_dialog_win32.h"
 #include "convert/converters.h"
 #include "dialogs/option_dialogs_win32.h"
+#include "document/detect_code.h"
 #include "document/document.h"
 #include "document/line_index.h"
 #include "print/page_setup_win32.h"
@@ -19,6 +20,7 @@
 #include "resources/resource_ids.h"
 #include "shell/code_commands_win32.h"
 #include "shell/command_state.h"
+#include "shell/edit_commands_win32.h"
 #include "shell/frame_windows_win32.h"
 #include "shell/open_document_win32.h"
 #include "shell/save_part_win32.h"
@@ -27,7 +29,7 @@
 
 namespace {
 constexpr int NoImage = -1;
-constexpr int ToolbarImageCount = 11;
+constexpr int ToolbarImageCount = 12;
 
 struct FrameCommand {
   uint32_t id = 0;
@@ -56,7 +58,11 @@ int32_t OnToggleHz(HWND frame, WPARAM, WPARAM, LPARAM) {
 }
 
 int32_t OnCode(HWND frame, WPARAM wParam, WPARAM, LPARAM) {
-  if (SelectCode(frame, static_cast<int>(LOWORD(wParam)) - ZK_CMD_CODE_GB)) UpdateCommandState(frame);
+  // Unicode is the form the text's byte-order mark names, else UTF-8.
+  const int id = LOWORD(wParam);
+  const int code =
+      id == ZK_CMD_CODE_UNICODE ? UnicodeCodeOf(Document.text.get(), Document.textLength) : id - ZK_CMD_CODE_GB;
+  if (SelectCode(frame, code)) UpdateCommandState(frame);
   return 0;
 }
 
@@ -135,7 +141,12 @@ constexpr FrameCommand FrameCommands[] = {
     {.id = ZK_CMD_CODE_GB, .handler = OnCode, .image = 4, .gapBefore = true, .checked = ConditionCodeGb},
     {.id = ZK_CMD_CODE_BIG5, .handler = OnCode, .image = 5, .checked = ConditionCodeBig5},
     {.id = ZK_CMD_CODE_SJIS, .handler = OnCode, .image = 7, .checked = ConditionCodeSjis},
+    {.id = ZK_CMD_CODE_UNICODE, .handler = OnCode, .image = 11, .checked = ConditionCodeUnicode},
     {.id = ZK_CMD_ABOUT, .handler = OnAbout, .image = 3, .gapBefore = true},
+    {.id = ZK_CMD_COPY, .handler = OnCopy, .enabled = ConditionSelection},
+    {.id = ZK_CMD_FIND, .handler = OnFind, .enabled = ConditionLines},
+    {.id = ZK_CMD_FIND_NEXT, .handler = OnFindNext, .enabled = ConditionLines},
+    {.id = ZK_CMD_GOTO_LINE, .handler = OnGoToLine, .enabled = ConditionLines},
     {.id = ZK_CMD_PAGE_SETUP, .handler = OnPageSetup},
     {.id = ZK_CMD_EXIT, .handler = OnExit},
     {.id = ZK_CMD_LINE_WIDTH, .handler = OnLineWidth},

@@ -11,7 +11,9 @@
 #include "base/wide_text_win32.h"
 #include "document/document.h"
 #include "resources/resource_ids.h"
+#include "shell/code_commands_win32.h"
 #include "shell/commands_win32.h"
+#include "shell/edit_commands_win32.h"
 #include "shell/frame_windows_win32.h"
 #include "shell/settings_file_win32.h"
 #include "shell/text_view_win32.h"
@@ -67,7 +69,7 @@ int32_t OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM) {
   bool built = ToolbarWindow != nullptr && (ViewWindow = CreateViewWindow(frame)) != nullptr;
   RefreshModulePath();
   DragAcceptFiles(frame, TRUE);
-  SendMessageA(frame, WM_COMMAND, ZK_CMD_CODE_GB + CodeType, 0);
+  SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(CodeCommandId(CodeType)), 0);
   // A font that could not be loaded has destroyed the frame already.
   if (!IsWindow(frame)) return -1;
   UpdateCommandState(frame);
@@ -102,6 +104,8 @@ const MessageEntry FrameMessageRows[] = {
 constexpr MessageTable FrameMessages = MakeMessageTable(FrameMessageRows, DefaultWindow);
 
 LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The find dialog's message has its number only once the program runs.
+  if (IsFindMessage(message)) return OnFindMessage(window, lParam);
   return DispatchByMessage(FrameMessages, window, message, wParam, lParam);
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include "document/document_lines.h"
 #include "document/file_name.h"
 #include "resources/resource_ids.h"
+#include "shell/code_commands_win32.h"
 #include "shell/command_line.h"
 #include "shell/frame_windows_win32.h"
 #include "shell/selection.h"
@@ -42,7 +43,7 @@ void OpenDocument(HWND frame, const char* path) {
   if (!loaded) return;
   ViewState.firstLine = 0;
   ClearSelection();
-  SendMessageA(frame, WM_COMMAND, ZK_CMD_CODE_GB + CodeType, 0);
+  SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(CodeCommandId(CodeType)), 0);
   // A text without lines shows nothing: the title does not name it.
   SetFrameTitle(frame, Document.lineCount > 0 ? path : nullptr);
 }

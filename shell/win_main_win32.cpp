@@ -5,7 +5,9 @@
 
 #include "base/wide_text_win32.h"
 #include "shell/command_line.h"
+#include "shell/edit_commands_win32.h"
 #include "shell/frame_win32.h"
+#include "shell/frame_windows_win32.h"
 #include "shell/open_document_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -15,11 +17,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // turn what the code page lacks into question marks.
   std::string commandLine = Utf8FromWide(GetCommandLineW());
   OpenCommandLine(SkipProgramName(commandLine.c_str()));
+  // Wide messages: what is typed into the find dialog arrives in any script.
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    HWND find = FindDialogWindow();
+    if (find != nullptr && IsDialogMessageW(find, &message)) continue;
+    if (!TranslateAcceleratorW(FrameWindow, accelerators, &message)) {
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
   }
   return static_cast<int>(message.wParam);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@
 #include "document/hz_decode.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
+#include "document/text_search.h"
 #include "document/unicode_tables.h"
 #include "shell/view_state.h"
 #include "tests/reference_rules.h"
@@ -730,4 +732,115 @@ TEST(Glyphs, AUnicodeLineTakesEachCharactersCellsFromTheUnicodeFontAndMarksWhatI
     RenderLine(ToBytes(bytes).data(), static_cast<int>(bytes.size()), bytes.size());
     EXPECT_EQ(BitmapHeld(), Drawn(cells, 7, marks)) << bytes;
   }
+}
+
+TEST(TextSearch, APatternMatchesWhereACharacterStartsNeverOnASecondByte) {
+  // Patterns of bytes, sought in each code's text: a match is taken only
+  // where the code's own reading starts a character there.
+  struct Row {
+    int code;
+    std::string text;
+    std::string pattern;
+    bool matchCase;
+    std::vector<size_t> forward;  // every match, first to last
+  };
+  const Row rows[] = {
+      // Big5 0xA4 0x40 is one character: "@" as its second byte is none.
+      {.code = CodeBig5, .text = "a@\xA4@b@", .pattern = "@", .matchCase = true, .forward = {1, 5}},
+      // GB: a pair found across two characters (second byte, first byte) is none.
+      {.code = CodeGb, .text = "\xB0\xA1\xB0\xA1", .pattern = "\xA1\xB0", .matchCase = true, .forward = {}},
+      {.code = CodeGb, .text = "\xB0\xA1\xB0\xA1", .pattern = "\xB0\xA1", .matchCase = true, .forward = {0, 2}},
+      // Shift JIS: a second byte in the letters' range is no letter.
+      {.code = CodeShiftJis,
+       .text = "\x83\x41"
+               "A a",
+       .pattern = "a",
+       .matchCase = false,
+       .forward = {2, 4}},
+      {.code = CodeShiftJis,
+       .text = "\x83\x41"
+               "A a",
+       .pattern = "A",
+       .matchCase = true,
+       .forward = {2}},
+      // UTF-8 and UTF-16: a unit's second byte is no start.
+      {.code = CodeUtf8, .text = "\xE4\xB8\xAD\xE4\xB8\xAD", .pattern = "\xB8\xAD", .matchCase = true, .forward = {}},
+      {.code = CodeUtf16Le,
+       .text = std::string("a\0\0a\0a", 6),
+       .pattern = std::string("a\0", 2),
+       .matchCase = true,
+       .forward = {0}},
+  };
+  for (const Row& row : rows) {
+    const Bytes text = ToBytes(row.text);
+    SearchPattern pattern;
+    pattern.bytes = ToBytes(row.pattern);
+    pattern.letters.assign(pattern.bytes.size(), 0);
+    for (size_t k = 0; k < pattern.bytes.size(); ++k) {
+      const uint8_t b = pattern.bytes[k];
+      if (!row.matchCase && std::isalpha(b))
+        pattern.letters[k] = 1, pattern.bytes[k] = static_cast<uint8_t>(std::tolower(b));
+    }
+    pattern.matchCase = row.matchCase;
+    const uint32_t starts[2] = {0, static_cast<uint32_t>(text.size())};
+    std::vector<size_t> forward, backward;
+    for (size_t at = 0;
+         (at = FindPattern(pattern, row.code, text.data(), text.size(), starts, 1, at, text.size(), true)) != NotFound;
+         ++at)
+      forward.push_back(at);
+    for (size_t to = text.size();;) {
+      const size_t at = FindPattern(pattern, row.code, text.data(), text.size(), starts, 1, 0, to, false);
+      if (at == NotFound) break;
+      backward.insert(backward.begin(), at);
+      to = at + pattern.bytes.size() - 1;
+    }
+    EXPECT_EQ(forward, row.forward) << row.code << " " << row.pattern;
+    EXPECT_EQ(backward, row.forward) << row.code << " " << row.pattern;
+  }
+}
+
+TEST(TextSearch, TheTypedTextIsWrittenInTheDocumentsCodeAndFoundByDisplayLine) {
+  // Unicode texts take the typed text's own forms; ASCII is one byte in
+  // every legacy code; the letters are marked for either case.
+  const std::u16string typed = u"A\u4E2D\U0001F600";
+  const std::vector<char32_t> points = CodePointsOfUtf16(typed.data(), typed.size());
+  EXPECT_EQ(points, (std::vector<char32_t>{'A', 0x4E2D, 0x1F600}));
+  EXPECT_EQ(CodePointsOfUtf8("a\xE4\xB8\xAD\xFF", 5), (std::vector<char32_t>{'a', 0x4E2D, 0xFFFD}));
+  const struct {
+    int code;
+    Bytes bytes;
+    Bytes letters;
+  } forms[] = {
+      {CodeUtf8, ToBytes("a\xE4\xB8\xAD\xF0\x9F\x98\x80"), {1, 0, 0, 0, 0, 0, 0, 0}},
+      {CodeUtf16Le, {'a', 0, 0x2D, 0x4E, 0x3D, 0xD8, 0x00, 0xDE}, {1, 0, 0, 0, 0, 0, 0, 0}},
+      {CodeUtf16Be, {0, 'a', 0x4E, 0x2D, 0xD8, 0x3D, 0xDE, 0x00}, {0, 1, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& form : forms) {
+    SearchPattern pattern;
+    ASSERT_TRUE(MakeSearchPattern(form.code, points.data(), points.size(), false, &pattern));
+    EXPECT_EQ(pattern.bytes, form.bytes) << form.code;
+    EXPECT_EQ(pattern.letters, form.letters) << form.code;
+  }
+  SearchPattern pattern;
+  const char32_t word[] = {'Z', 'k'};
+  ASSERT_TRUE(MakeSearchPattern(CodeBig5, word, 2, true, &pattern));
+  EXPECT_EQ(pattern.bytes, ToBytes("Zk"));
+  EXPECT_FALSE(MakeSearchPattern(CodeGb, word, 0, true, &pattern));
+  const char32_t surrogate[] = {0xD800};
+  EXPECT_FALSE(MakeSearchPattern(CodeUtf8, surrogate, 1, true, &pattern));
+  // In the document: from a display line on, or before it; ten lines of
+  // four cells, "zk" on lines 2 and 7.
+  std::string text;
+  for (int line = 0; line < 10; ++line) text += line == 2 || line == 7 ? "azk\n" : "abc\n";
+  ASSERT_TRUE(PutDocumentText(nullptr, ToBytes(text).data(), text.size()));
+  int code = CodeGb;
+  ASSERT_TRUE(BuildLineIndex(nullptr, Document.textLength, &code));
+  const char32_t zk[] = {'Z', 'K'};
+  ASSERT_TRUE(MakeSearchPattern(CodeGb, zk, 2, false, &pattern));
+  const std::tuple<int, bool, int> searches[] = {{0, true, 2},   {3, true, 7},  {8, true, -1},  {10, true, -1},
+                                                 {10, false, 7}, {7, false, 2}, {2, false, -1}, {0, false, -1}};
+  for (const auto& [from, forward, found] : searches)
+    EXPECT_EQ(FindInDocument(pattern, from, forward), found) << from << " " << forward;
+  ASSERT_TRUE(MakeSearchPattern(CodeGb, zk, 2, true, &pattern));
+  EXPECT_EQ(FindInDocument(pattern, 0, true), -1);
 }

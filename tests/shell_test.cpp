@@ -35,10 +35,12 @@
 #include "document/glyph_font.h"
 #include "document/line_bitmap.h"
 #include "document/line_index.h"
+#include "document/unicode_text.h"
 #include "print/header_footer.h"
 #include "print/print_state.h"
 #include "shell/command_line.h"
 #include "shell/command_state.h"
+#include "shell/find_text.h"
 #include "shell/frame_layout.h"
 #include "shell/process_state.h"
 #include "shell/save_part.h"
@@ -765,6 +767,7 @@ TEST(CommandState, EachConditionReadsTheRecordItNames) {
       {.condition = ConditionCodeGb, .atStart = true, .afterward = false},
       {.condition = ConditionCodeBig5, .atStart = false, .afterward = true},
       {.condition = ConditionCodeSjis, .atStart = false, .afterward = false},
+      {.condition = ConditionCodeUnicode, .atStart = false, .afterward = false},
       {.condition = ConditionHzSupport, .atStart = true, .afterward = false},
       {.condition = ConditionToolbar, .atStart = true, .afterward = false},
   };
@@ -774,6 +777,11 @@ TEST(CommandState, EachConditionReadsTheRecordItNames) {
   ToggleSetting(&Settings.supportHZ);
   ToggleSetting(&Settings.showToolbar);
   for (const Row& row : rows) EXPECT_EQ(ConditionHolds(row.condition), row.afterward) << row.condition;
+  // UTF-8 and UTF-16 alike are the one Unicode command.
+  for (int code : {CodeUtf8, CodeUtf16Le, CodeUtf16Be}) {
+    CodeType = code;
+    EXPECT_TRUE(ConditionHolds(ConditionCodeUnicode) && !ConditionHolds(ConditionCodeGb)) << code;
+  }
 }
 
 TEST(CommandState, AToggleTurnsAnyStoredValueOnOrOff) {
@@ -830,4 +838,87 @@ TEST(Selection, ALineIsSelectedBetweenAnchorAndEndInEitherOrder) {
       if (IsLineSelected(line)) selected.push_back(line);
     EXPECT_EQ(selected, row.selected) << row.selection.anchor << " " << row.selection.end;
   }
+}
+
+TEST(FindText, ASearchStartsAfterTheSelectionOrAtTheViewAsksAtTheEndAndSaysWhatItCannotFind) {
+  // Twelve lines, "ab" on lines 3 and 9; a view of four rows from line 5.
+  std::string text;
+  for (int line = 0; line < 12; ++line) text += line == 3 || line == 9 ? "xab\n" : "xyz\n";
+  ASSERT_TRUE(PutDocumentText(nullptr, ToBytes(text).data(), text.size()));
+  int code = CodeGb;
+  ASSERT_TRUE(BuildLineIndex(nullptr, Document.textLength, &code));
+  CodeType = CodeGb;
+  static bool answer = true;
+  SetHeadlessQuestionHandler([](const char*) { return answer; });
+  struct Row {
+    SelectionRecord selection;
+    bool forward;
+    bool yes;  // the answer at the end
+    int found;
+    std::vector<std::string> asked;
+  };
+  const std::string end = "The end of the text is reached. Go on from the top?",
+                    top = "The top of the text is reached. Go on from the end?";
+  const Row rows[] = {
+      // From the view's top (line 5) on, and from its bottom (line 9, not in it) back.
+      {.selection = {}, .forward = true, .yes = true, .found = 9, .asked = {}},
+      {.selection = {}, .forward = false, .yes = true, .found = 3, .asked = {}},
+      // After the selection, either order of its ends; before it backwards.
+      {.selection = {.anchor = 4, .end = 2}, .forward = true, .yes = true, .found = 9, .asked = {}},
+      {.selection = {.anchor = 9, .end = 9}, .forward = false, .yes = true, .found = 3, .asked = {}},
+      // Past the end: asked, then from the other end, or nothing on No.
+      {.selection = {.anchor = 9, .end = 9}, .forward = true, .yes = true, .found = 3, .asked = {end}},
+      {.selection = {.anchor = 9, .end = 10}, .forward = true, .yes = false, .found = -1, .asked = {end}},
+      {.selection = {.anchor = 3, .end = 3}, .forward = false, .yes = true, .found = 9, .asked = {top}},
+  };
+  FindRecord find;
+  find.text = {'A', 'B'};
+  for (const Row& row : rows) {
+    ClearHeadlessPrompts();
+    Selection = row.selection;
+    ViewState.firstLine = 5;
+    ViewState.visibleRows = 4;
+    answer = row.yes;
+    find.forward = row.forward;
+    EXPECT_EQ(FindNextLine(nullptr, find), row.found) << row.selection.anchor << " " << row.forward;
+    std::vector<std::string> asked;
+    for (const HeadlessPrompt& prompt : HeadlessPrompts()) asked.push_back(prompt.text);
+    EXPECT_EQ(asked, row.asked);
+  }
+  // Only where the case is the same when asked; a text found nowhere is said so.
+  find.matchCase = true;
+  find.forward = true;
+  ClearHeadlessPrompts();
+  Selection = {};
+  ViewState.firstLine = 0;
+  EXPECT_EQ(FindNextLine(nullptr, find), -1);
+  std::vector<std::string> said;
+  for (const HeadlessPrompt& prompt : HeadlessPrompts()) said.push_back(prompt.text);
+  EXPECT_EQ(said, std::vector<std::string>{"Cannot find \"AB\""});
+  // The line found is selected alone, and brought into the view when out of it.
+  ViewState.firstLine = 0;
+  ShowFoundLine(2);
+  EXPECT_EQ(std::make_tuple(Selection.anchor, Selection.end, ViewState.firstLine), std::make_tuple(2, 2, 0));
+  ShowFoundLine(11);
+  EXPECT_EQ(std::make_tuple(Selection.anchor, Selection.end, ViewState.firstLine), std::make_tuple(11, 11, 9));
+  // Go to Line's number, within the lines.
+  const std::tuple<const char*, int, int> numbers[] = {
+      {"7", 12, 7}, {"0", 12, 1}, {"99", 12, 12}, {"x", 12, 1}, {"5", 0, 1}};
+  for (const auto& [typed, count, line] : numbers) EXPECT_EQ(ReadLineNumberField(typed, count), line) << typed;
+}
+
+TEST(UnicodeText, ARunOfTextBecomesUtf16WithCrLfLineEndsAndMarksForBytesThatAreNoCharacter) {
+  const struct {
+    int code;
+    std::string bytes;
+    std::u16string text;
+  } rows[] = {
+      {CodeGb, "ab\ncd\r\n", u"ab\r\ncd\r\n"},
+      {CodeUtf8, "\xEF\xBB\xBF\xE4\xB8\xAD\xF0\x9F\x98\x80\n", u"\u4E2D\U0001F600\r\n"},
+      {CodeUtf8, "a\xFF\xE4\xB8", u"a\uFFFD\uFFFD\uFFFD"},  // one mark a byte, as the view shows them
+      {CodeUtf16Le, std::string("\xFF\xFE\x2D\x4E\n\0", 6), u"\u4E2D\r\n"},
+      {CodeUtf16Be, std::string("\x4E\x2D\x00\x0A\xD8", 5), u"\u4E2D\r\n\uFFFD"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(TextAsUtf16(row.code, ToBytes(row.bytes).data(), row.bytes.size()), row.text) << row.code;
 }

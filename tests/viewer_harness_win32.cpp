@@ -35,6 +35,12 @@ Bytes TestFont(int code) {
 void WriteTestFonts(const std::string& folder, int skip) {
   const char* const names[3] = {"ZKJT16.FON", "ZKFT16.FON", "ZKJP16.FON"};
   for (int code = 0; code < 3; ++code) WriteFile(folder + "\\" + names[code], TestFont(code));
+  // The Unicode font and the Unicode tables as the build made them: a
+  // Unicode text shows in no other font, and a search and a copy go through
+  // the tables.
+  for (const char* built : {"ZKUNI16.FON", "GBUNI.TBL", "BIG5UNI.TBL", "SJISUNI.TBL", "UNIGB.TBL", "UNIBIG5.TBL",
+                            "UNISJIS.TBL", "GB4UNI.TBL"})
+    CopyFileA((ProgramFolder() + "\\..\\bin\\" + built).c_str(), (folder + "\\" + built).c_str(), FALSE);
   if (skip >= 0) DeleteFileA((folder + "\\" + names[skip]).c_str());
 }
 
@@ -274,7 +280,7 @@ int ButtonFlags(UINT id) {
 }
 
 void ExpectCodeChecked(int checked) {
-  for (int id : {ZK_CMD_CODE_GB, ZK_CMD_CODE_BIG5, ZK_CMD_CODE_SJIS}) {
+  for (int id : {ZK_CMD_CODE_GB, ZK_CMD_CODE_BIG5, ZK_CMD_CODE_SJIS, ZK_CMD_CODE_UNICODE}) {
     EXPECT_EQ(MenuFlags(id), id == checked ? MF_CHECKED : 0) << id;
     EXPECT_EQ(ButtonFlags(id), id == checked ? TBSTATE_ENABLED | TBSTATE_CHECKED : TBSTATE_ENABLED) << id;
   }

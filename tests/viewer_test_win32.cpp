@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "base/dispatch_win32.h"
 #include "base/error_messages.h"
@@ -59,7 +60,7 @@ TEST_F(Viewer, StartsEmptyWithGbCheckedNothingToSaveOrPrintAndATipForEveryButton
   }
   EXPECT_EQ(shown, (Strings{"Open", "Save", "Print", "Convert file(GB <=> BIG5)", "Convert file(GB <=> HZ)",
                             "Convert file(GB <=> Shift JIS)", "View GB code ", "View BIG5 code", "View Shift JIS code",
-                            "About"}));
+                            "View Unicode", "About"}));
   EXPECT_EQ(DialogsShown, Strings{});
 }
 
@@ -133,6 +134,29 @@ TEST_F(Viewer, PixelsAreTheFontsBitsAndEachCodeButtonRedrawsWithItsFontOrEndsWit
   EXPECT_FALSE(IsWindow(FrameWindow));
   EXPECT_TRUE(Pump());  // the quit request
   EXPECT_EQ(DialogsShown, Strings{"Error: Can not open the font file: " + ProgramFolder() + "\\ZKFT16.FON"});
+}
+
+TEST_F(Viewer, AUnicodeTextShowsInTheUnicodeCodeItsMarkNamesAndTheToolbarStays) {
+  ASSERT_TRUE(StartViewer());
+  Open("u8.txt", "\xE4\xB8\xAD a\r\n");
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf8);
+  Open("u16.txt", std::string("\xFF\xFE\x2D\x4E"
+                              "a\0\r\0\n\0",
+                              10));
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf16Le);
+  // UTF-16's code is no command of its own: the toolbar stays as it was.
+  EXPECT_EQ(MenuFlags(ZK_CMD_TOOLBAR), MF_CHECKED);
+  EXPECT_TRUE(IsWindowVisible(ToolbarWindow));
+  // By hand to GB and back: Unicode is the form the mark names.
+  Send(WM_COMMAND, ZK_CMD_CODE_GB, reinterpret_cast<LPARAM>(ToolbarWindow));
+  ExpectCodeChecked(ZK_CMD_CODE_GB);
+  EXPECT_EQ(::Document.lineCount, 2);  // the line feed's second byte starts a line in GB
+  Send(WM_COMMAND, ZK_CMD_CODE_UNICODE);
+  ExpectCodeChecked(ZK_CMD_CODE_UNICODE);
+  EXPECT_EQ(CodeType, CodeUtf16Le);
+  EXPECT_EQ(DialogsShown, Strings{});
 }
 
 TEST_F(Viewer, KeysAndScrollMessagesMoveTheViewAndALineStepDrawsOnlyTheNewRow) {
@@ -269,7 +293,7 @@ TEST_F(Viewer, MinimisingLeavesTheViewAloneAndALineBitmapThatCannotBeMadeClosesI
   EXPECT_EQ(DialogsShown, Strings{"Error: Can not alloc memory!"});
 }
 
-TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndCtrlQIsTheOneAccelerator) {
+TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndTheKeysAreTheUsualOnes) {
   char text[300] = "";
   HINSTANCE self = GetModuleHandleA(nullptr);
   EXPECT_EQ(LoadStringA(self, ZK_STRING_FILTER, text, sizeof text), 251);
@@ -278,11 +302,19 @@ TEST(Resources, TheOpenFilterAndEveryErrorTextAreStringsAndCtrlQIsTheOneAccelera
     LoadStringA(self, static_cast<UINT>(id), text, sizeof text);
     EXPECT_STREQ(text, ErrorMessageText(id)) << id;
   }
-  ACCEL keys[4] = {};
-  ASSERT_EQ(CopyAcceleratorTableA(LoadAcceleratorsA(self, "ZK"), keys, 4), 1);
-  EXPECT_EQ(keys[0].key, 'Q');
-  EXPECT_EQ(keys[0].cmd, ZK_CMD_EXIT);
-  EXPECT_EQ(keys[0].fVirt & (FVIRTKEY | FCONTROL), FVIRTKEY | FCONTROL);
+  // Ctrl+Q, Ctrl+C, Ctrl+F, F3 and Ctrl+G.
+  ACCEL keys[8] = {};
+  ASSERT_EQ(CopyAcceleratorTableA(LoadAcceleratorsA(self, "ZK"), keys, 8), 5);
+  const std::tuple<WORD, WORD, BYTE> expected[] = {{'Q', ZK_CMD_EXIT, FCONTROL},
+                                                   {'C', ZK_CMD_COPY, FCONTROL},
+                                                   {'F', ZK_CMD_FIND, FCONTROL},
+                                                   {VK_F3, ZK_CMD_FIND_NEXT, 0},
+                                                   {'G', ZK_CMD_GOTO_LINE, FCONTROL}};
+  for (size_t k = 0; k < 5; ++k)
+    EXPECT_EQ(std::make_tuple(keys[k].key, keys[k].cmd, static_cast<BYTE>(keys[k].fVirt & (FVIRTKEY | FCONTROL))),
+              std::make_tuple(std::get<0>(expected[k]), std::get<1>(expected[k]),
+                              static_cast<BYTE>(FVIRTKEY | std::get<2>(expected[k]))))
+        << k;
 }
 
 TEST(DispatchTables, UnlistedMessagesReachTheChosenDefaultAndCommandsMatchOnTheirId) {

@@ -453,6 +453,41 @@ TEST_F(ZkTest, ConvertsEveryCodeToUtf8AndBackAsIconvDoesAndReportsWhatIsLost) {
     EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
 }
 
+TEST_F(ZkTest, FindPrintsEachLineThatHoldsTheTextInUtf8AsGrepWould) {
+  // One text in GB, Big5 and UTF-16; a Big5 character whose second byte is
+  // "@" and a Shift JIS one whose second byte is "A".
+  WriteFile(folder.File("news.gb"), ToBytes("line one\r\n\xB1\xB1\xBE\xA9 Beijing\r\nnone\r\n\xB1\xB1\xBE\xA9\r\n"));
+  WriteFile(folder.File("news.b5"), ToBytes("\xA5\x5F\xA8\xCA beijing\n\xA4@@\n"));
+  WriteFile(folder.File("news.u16"), ToBytes(std::string("\xFF\xFE\x17\x53\xAC\x4E\r\0\n\0x\0", 12)));
+  WriteFile(folder.File("kana.sj"), ToBytes("\x83\x41\x83\x41 A\n"));
+  struct Step {
+    std::string command;
+    int status;
+    std::string output;
+  };
+  const Step steps[] = {
+      {"zk find 北京 news.gb news.b5 news.u16", 0,
+       "news.gb:2:北京 Beijing\nnews.gb:4:北京\nnews.b5:1:北京 beijing\nnews.u16:1:北京\n"},
+      {"zk find -i BEIJING news.gb news.b5", 0, "news.gb:2:北京 Beijing\nnews.b5:1:北京 beijing\n"},
+      {"zk find BEIJING news.gb", 1, ""},
+      // A second byte is never a character of its own.
+      {"zk find @ news.b5", 0, "news.b5:2:一@\n"},
+      {"zk find A kana.sj", 0, "kana.sj:1:アア A\n"},
+      // A character the code lacks is found nowhere; a file that cannot be
+      // read is said so, and the exit code is 2.
+      {"zk find 😀 news.gb", 1, ""},
+      {"zk find 北京 missing news.gb", 2, "Can not open the file : missing\nnews.gb:2:北京 Beijing\nnews.gb:4:北京\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.command);
+    CommandRun run = Run(step.command);
+    EXPECT_EQ(run.status, step.status);
+    EXPECT_EQ(run.output, At(step.output));
+  }
+  for (const char* words : {"find", "find x", "find '' news.gb", "find --bogus x news.gb"})
+    EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
+}
+
 using SmallDisk = ZkTest;
 
 TEST_F(SmallDisk, AWriteThatFailsAtItsEndSaysSoAndTheOldFileStays) {

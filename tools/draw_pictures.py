@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws ZK's own pictures: the toolbar strip (bitmap 107, 11 images of
+"""Draws ZK's own pictures: the toolbar strip (bitmap 107, 12 images of
 24 x 23), the program icon (100, 32 x 32 and 16 x 16) and the About logo
 (bitmap 200, 83 x 46), all in the 16-colour palette. Run it after changing
 a picture; the outputs are kept in resources/."""
@@ -27,6 +27,8 @@ LETTERS = {
     'K': ["#   #", "#  # ", "# #  ", "##   ", "# #  ", "#  # ", "#   #"],
     'A': ["  #  ", " # # ", "#   #", "#   #", "#####", "#   #", "#   #"],
     'i': [" # ", "   ", "## ", " # ", " # ", " # ", "###"],
+    'U': ["#   #", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "],
+    '8': [" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "],
 }
 
 
@@ -151,6 +153,7 @@ def toolbar_strip():
         folder(), disk(), printer(), about(),
         code_page('GB', RED), code_page('B5', DGREEN), code_page('A', DGREY), code_page('JIS', BLUE),
         convert('G', 'B', DGREEN), convert('G', 'J', BLUE), convert('G', 'H', DMAGENTA),
+        code_page('U8', DMAGENTA),
     ]
     strip = canvas(24 * len(images), 23, GREY)
     for n, img in enumerate(images):
