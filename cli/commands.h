@@ -18,7 +18,8 @@ int RunRenderCommand(int argc, char** argv, int first);
 int RunPrintCommand(int argc, char** argv, int first);
 
 // Fills ModulePath with the path of the running program, so that files
-// beside it are found as the viewer finds them.
+// beside it are found as the viewer finds them; the native zk takes an
+// installed copy's data from /usr/share/zk when none lie beside it.
 void FindModulePath(const char* argv0);
 
 // Writes the file `output` that a command makes of `source` through

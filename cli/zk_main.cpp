@@ -5,6 +5,7 @@
 
 #include "base/prompts_headless.h"
 #include "cli/commands.h"
+#include "zk_version.h"
 
 namespace {
 struct CommandEntry {
@@ -30,7 +31,7 @@ const CommandEntry Commands[] = {
 void PrintUsage(std::FILE* out) {
   std::fputs("usage: zk COMMAND [OPTIONS] ARGS\n\nCommands:\n", out);
   for (const CommandEntry& command : Commands) std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
-  std::fputs("\n'zk COMMAND --help' explains a command.\n", out);
+  std::fputs("\n'zk COMMAND --help' explains a command; 'zk --version' prints the version.\n", out);
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -40,6 +41,10 @@ int RunCommandLine(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "help") == 0) {
     PrintUsage(stdout);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("zk " ZK_VERSION_TEXT);
     return 0;
   }
   FindModulePath(argv[0]);

@@ -22,9 +22,12 @@ zk_ensure_packages() {
 ZK_BUILD_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libpng-dev libcairo2-dev pkg-config unifont opencc libopencc-data
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686)
-ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick cups cups-client ghostscript)
+ZK_TEST_PACKAGES=(wine wine64 xvfb imagemagick cups cups-client ghostscript
+  nsis zip unzip dpkg-dev lintian man-db xdotool)
 ZK_RUN_PACKAGES=(wine wine64 xvfb xdotool imagemagick)
 ZK_BENCH_PACKAGES=(hyperfine)
+ZK_PACKAGE_PACKAGES=(nsis zip dpkg-dev binutils-mingw-w64-x86-64)
+ZK_PACKAGE_TEST_PACKAGES=(lintian man-db unzip wine wine64 xvfb xdotool imagemagick)
 
 # A private, throw-away Wine prefix: no user's settings are touched.
 zk_wine_env() {

@@ -25,5 +25,6 @@ void ResetProcessState() {
   ConvertOutputBuffer.count = 0;
   PrintState = PrintStateRecord{};
   SetModulePath("");
+  SetDataFolder("");
   FailAllocationsAfter(-1);
 }
