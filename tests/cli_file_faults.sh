@@ -45,8 +45,11 @@ interrupted() {
     echo old >out
     "${run[@]}" "$@" "$(name "$work/out")" >/dev/null 2>&1 &
     pid=$!
-    # Signalled the moment its new file appears.
-    until compgen -G 'out.zk-*' >/dev/null || ! kill -0 "$pid" 2>/dev/null; do :; done
+    # Signalled as soon as its new file holds bytes. On Windows no file can
+    # be made already marked to go when its handle closes and still be kept
+    # later: the mark follows the making by a moment, in which a kill leaves
+    # the file; the first bytes follow the mark.
+    until [ -n "$(find . -maxdepth 1 -name 'out.zk-*' -size +0c 2>/dev/null)" ] || ! kill -0 "$pid" 2>/dev/null; do :; done
     kill "-$signal" "$pid" 2>/dev/null || continue
     wait "$pid"
     [ "$(cat out)" = old ] || continue
