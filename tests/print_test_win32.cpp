@@ -255,6 +255,16 @@ class SpoolerPrint : public ::testing::Test {
   std::string path = WindowsPath(SpoolDir() + "/") + Utf8FromWide(DocumentName);
 };
 
+// A GB text in UTF-8, by the system's own tables.
+Bytes Utf8Of(const Bytes& gb) {
+  const int units =
+      MultiByteToWideChar(936, 0, reinterpret_cast<const char*>(gb.data()), static_cast<int>(gb.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(936, 0, reinterpret_cast<const char*>(gb.data()), static_cast<int>(gb.size()), wide.data(),
+                      units);
+  return ToBytes(Utf8FromWide(wide.c_str()));
+}
+
 TEST_F(SpoolerPrint, Jobs) {
   struct Row {
     const char *what, *head, *foot, *left;  // what: the name of its pictures; left: a margin as typed
@@ -262,6 +272,7 @@ TEST_F(SpoolerPrint, Jobs) {
     bool selection;                         // dragged from line 40 up to line 10
     const char* cancelAt;                   // Cancel pressed when the abort dialog shows this
     bool zkPrint;                           // zk print must make the same pages
+    bool utf8 = false;                      // the document in UTF-8, drawn from the Unicode font
   } rows[] = {
       // Margins of 100, 100, 175, 175 leave 2100 x 3000: 35 lines a page at 80 cells.
       {"zk-exe", "&l&f&r&p", "&c&d &t", "175", 100, 80, 8, 3, false, "", false},
@@ -271,10 +282,12 @@ TEST_F(SpoolerPrint, Jobs) {
       {"cancel", "&c&f", "&r&p", "175", 400, 160, 2, 3, false, "Page: 3/5", false},
       {"selection", "&c&p", "", "2cm", 100, 80, 8, 1, true, "", false},
       {"margins-too-big", "", "", "2300", 10, 80, 8, 0, false, "", false},
+      {"utf-8", "", "&cpage &p", "175", 36, 80, 8, 2, false, "", false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    Open(MakeDocument(row.lines, row.width), row.width, row.spacing);
+    Open(row.utf8 ? Utf8Of(MakeDocument(row.lines, row.width)) : MakeDocument(row.lines, row.width), row.width,
+         row.spacing);
     PageSetup({row.head, row.foot, "100", "100", row.left, "175"});
     if (row.selection) {
       // Nine lines down, then a drag from line 40 up to line 10.
