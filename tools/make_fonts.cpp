@@ -1,27 +1,10 @@
 #include <cstring>
 
+#include "document/glyph_marks.h"
 #include "tools/make_data.h"
 
 namespace {
 constexpr size_t SingleByteArea = 4096;
-
-// 3 x 5 pixel hex digits, one byte a row, the pixels in bits 2..0.
-constexpr uint8_t HexDigits[16][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7},
-                                      {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1},
-                                      {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6},
-                                      {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 7, 4, 7}, {7, 4, 7, 4, 4}};
-
-// A byte that is no character of the code: a box with its two hex digits,
-// so that a wrong code or a damaged file shows which byte it met.
-void PutMark(uint8_t* glyph, uint8_t byte) {
-  std::memset(glyph, 0, 16);
-  glyph[1] = glyph[14] = 0xFE;
-  for (int row = 2; row <= 13; ++row) glyph[row] = 0x82;
-  for (int row = 0; row < 5; ++row) {
-    glyph[3 + row] = static_cast<uint8_t>(glyph[3 + row] | HexDigits[byte >> 4][row] << 3);
-    glyph[8 + row] = static_cast<uint8_t>(glyph[8 + row] | HexDigits[byte & 15][row] << 3);
-  }
-}
 
 bool IsMarkedByte(int code, int b) {
   if (b == 0x7F) return true;  // DEL is drawn, not obeyed: show it
@@ -46,7 +29,8 @@ void FillSingleByteArea(int code, const CodeChart& chart, const UnifontGlyphs& g
   for (int b = 0; b < 256; ++b) {
     uint8_t* glyph = area + 16 * b;
     if (IsMarkedByte(code, b)) {
-      PutMark(glyph, static_cast<uint8_t>(b));
+      // The viewer draws the same mark where a byte is no character.
+      DrawByteMark(static_cast<uint8_t>(b), glyph);
       ++coverage.marks;
       continue;
     }
