@@ -29,11 +29,16 @@ constexpr size_t SourcePieceSize = 1u << 18;
 // to the file in blocks of this size.
 constexpr size_t OutputBlockSize = 1u << 20;
 
+// A source of at least this many bytes converts on two threads, where the
+// pair of codes allows.
+constexpr uint64_t TwoLaneSize = 2 * SourcePieceSize;
+
 // The source piece, and two output blocks: one is written while the other
 // is filled. A small source, of one piece, has buffers of its size: many
-// small files convert without a large allocation each.
+// small files convert without a large allocation each. A source converted
+// on two lanes has a second piece, and each lane fills one block.
 struct ConvertBuffers {
-  Block<uint8_t> piece;
+  Block<uint8_t> pieces[2];
   Block<uint8_t> blocks[2];
   size_t pieceSize = 0;
   size_t blockSize = 0;  // at least pieceSize, and any chunk
@@ -44,8 +49,11 @@ bool AllocateConvertBuffers(ConvertBuffers& buffers, uint64_t sourceSize) {
   buffers.pieceSize = sourceSize < SourcePieceSize - 1 ? static_cast<size_t>(sourceSize) + 1 : SourcePieceSize;
   if (buffers.pieceSize < SmallestPiece) buffers.pieceSize = SmallestPiece;
   buffers.blockSize = 4 * buffers.pieceSize < OutputBlockSize ? 4 * buffers.pieceSize : OutputBlockSize;
-  buffers.piece = AllocateZeroed<uint8_t>(buffers.pieceSize);
-  if (!buffers.piece) return false;
+  const int pieces = sourceSize >= TwoLaneSize ? 2 : 1;
+  for (int k = 0; k < pieces; ++k) {
+    buffers.pieces[k] = AllocateZeroed<uint8_t>(buffers.pieceSize);
+    if (!buffers.pieces[k]) return false;
+  }
   for (Block<uint8_t>& block : buffers.blocks) {
     block = AllocateZeroed<uint8_t>(buffers.blockSize);
     if (!block) return false;
@@ -86,6 +94,13 @@ void StartWorker(Worker& worker) {
     worker.thread = std::thread(RunJobs, std::ref(worker));
   } catch (const std::system_error&) {
   }
+}
+
+// Returns once the job handed over last is done.
+void WaitForWorker(Worker& worker) {
+  if (!worker.thread.joinable()) return;
+  std::unique_lock<std::mutex> lock(worker.mutex);
+  worker.changed.wait(lock, [&] { return !worker.job; });
 }
 
 // Hands `job` over once the one before is done.
@@ -196,9 +211,9 @@ Failure ReadTables(TablePair pair, WholeFile& table, WholeFile& extension) {
   return {};
 }
 
-// One piece of the source into the target's sink: 0, or 1 when a chunk was
-// not written whole.
-using PieceConverter = std::function<int(ByteSink, const uint8_t*, size_t, SourcePiece*)>;
+// One piece of the source into the target's sink, by lane 0 or 1 (each has
+// its own state): 0, or 1 when a chunk was not written whole.
+using PieceConverter = std::function<int(int lane, ByteSink, const uint8_t*, size_t, SourcePiece*)>;
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
 
@@ -214,7 +229,7 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
   // cost its start.
   if (size >= buffers.pieceSize) StartWorker(target.writer);
   const ByteSink sink{TakeOutput, &target};
-  uint8_t* buffer = buffers.piece.get();
+  uint8_t* buffer = buffers.pieces[0].get();
   SourcePiece piece;
   piece.report = report;
   size_t held = 0;  // the bytes a piece left for the next one
@@ -226,7 +241,7 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
     held += got;
     piece.last = got < request;
     if (piece.last && std::ferror(source) != 0) return Outcome::ReadFailed;
-    if (convert(sink, buffer, held, &piece) != 0) return Outcome::WriteFailed;
+    if (convert(0, sink, buffer, held, &piece) != 0) return Outcome::WriteFailed;
     held -= piece.used;
     std::memmove(buffer, buffer + piece.used, held);
     if (piece.last) break;
@@ -234,6 +249,149 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
   if (target.filled > 0 && !HandOverBlock(target)) return Outcome::WriteFailed;
   StopWorker(target.writer);
   if (target.failed) return Outcome::WriteFailed;
+  return total == size ? Outcome::Done : Outcome::ReadFailed;
+}
+
+// Two lanes convert alternate pieces of a source at once, each on its own
+// thread into its own block, and write their output in the source's order.
+// A piece ends after a byte below 0x30, which no code ZK reads takes into
+// a character of several bytes: the next piece then begins a character
+// whatever the piece before holds, and both convert as the whole source
+// would.
+struct LaneTurns {
+  ReplacementRecord& file;
+  ConvertReport& report;
+  size_t blockSize;
+  std::mutex mutex;
+  std::condition_variable changed;
+  uint64_t next = 0;  // the piece whose output is written next
+  std::atomic<bool> failed = false;
+};
+
+struct Lane {
+  LaneTurns* turns = nullptr;
+  int number = 0;
+  uint8_t* input = nullptr;
+  uint8_t* output = nullptr;
+  size_t filled = 0;
+  uint64_t index = 0;  // the piece's place in the source's order
+  bool holdsTurn = false;
+  SourcePiece piece;
+  ConvertReport report;
+  Worker worker;  // last: it ends, and its job with it, first
+};
+
+void WaitForTurn(Lane& lane) {
+  if (lane.holdsTurn) return;
+  LaneTurns& turns = *lane.turns;
+  std::unique_lock<std::mutex> lock(turns.mutex);
+  turns.changed.wait(lock, [&] { return turns.next == lane.index; });
+  lane.holdsTurn = true;
+}
+
+void PassTurn(Lane& lane) {
+  LaneTurns& turns = *lane.turns;
+  {
+    const std::lock_guard<std::mutex> hold(turns.mutex);
+    turns.next = lane.index + 1;
+  }
+  lane.holdsTurn = false;
+  turns.changed.notify_all();
+}
+
+// Writes what the lane holds, in its turn; false when the write failed.
+bool WriteLaneOutput(Lane& lane) {
+  WaitForTurn(lane);
+  LaneTurns& turns = *lane.turns;
+  if (turns.failed || !WriteReplacement(&turns.file, lane.output, lane.filled)) turns.failed = true;
+  lane.filled = 0;
+  return !turns.failed;
+}
+
+// A lane's sink: its block, written early (in its turn) only when a piece's
+// output outgrows it.
+size_t TakeLaneOutput(void* handle, const uint8_t* bytes, size_t count) {
+  Lane& lane = *static_cast<Lane*>(handle);
+  if (lane.filled + count > lane.turns->blockSize && !WriteLaneOutput(lane)) return 0;
+  std::memcpy(lane.output + lane.filled, bytes, count);
+  lane.filled += count;
+  return count;
+}
+
+// The first losses of the whole source are those of its pieces in order.
+void AddReport(ConvertReport& total, const ConvertReport& part) {
+  total.lost += part.lost;
+  total.illFormed += part.illFormed;
+  for (int k = 0; k < part.recorded && total.recorded < ReportedLosses; ++k)
+    total.first[total.recorded++] = part.first[k];
+}
+
+// One piece, input[0..length), converted and written in its turn.
+void RunLane(Lane& lane, const PieceConverter& convert, size_t length) {
+  LaneTurns& turns = *lane.turns;
+  lane.report = ConvertReport{};
+  lane.piece.report = &lane.report;
+  const ByteSink sink{TakeLaneOutput, &lane};
+  if (turns.failed || convert(lane.number, sink, lane.input, length, &lane.piece) != 0) turns.failed = true;
+  WriteLaneOutput(lane);
+  AddReport(turns.report, lane.report);
+  PassTurn(lane);
+}
+
+// Where a piece may end so that the next begins a character: after its last
+// byte below 0x30; 0 when it has none.
+size_t FindPieceEnd(const uint8_t* bytes, size_t n) {
+  for (size_t k = n; k > 0; --k)
+    if (bytes[k - 1] < 0x30) return k;
+  return 0;
+}
+
+// ConvertPieces on two lanes. The pieces are read by this thread; a piece
+// without a place to end is converted as far as its converter takes it
+// before the next is read.
+Outcome ConvertPiecesOnLanes(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
+                             const PieceConverter& convert, ConvertReport* report) {
+  LaneTurns turns{targetFile, *report, buffers.blockSize, {}, {}, 0, false};
+  Lane lanes[2];
+  for (int k = 0; k < 2; ++k) {
+    lanes[k].turns = &turns;
+    lanes[k].number = k;
+    lanes[k].input = buffers.pieces[k].get();
+    lanes[k].output = buffers.blocks[k].get();
+    StartWorker(lanes[k].worker);
+  }
+  const uint8_t* carried = nullptr;  // the bytes the piece before left
+  size_t held = 0;
+  uint64_t offset = 0, total = 0;
+  for (uint64_t index = 0;; ++index) {
+    Lane& lane = lanes[index & 1];
+    WaitForWorker(lane.worker);
+    if (turns.failed) return Outcome::WriteFailed;
+    if (held > 0) std::memcpy(lane.input, carried, held);
+    const size_t request = buffers.pieceSize - held;
+    const size_t got = std::fread(lane.input + held, 1, request, source);
+    total += got;
+    held += got;
+    const bool last = got < request;
+    if (last && std::ferror(source) != 0) return Outcome::ReadFailed;
+    size_t end = last ? held : FindPieceEnd(lane.input, held);
+    const bool whole = last || end != 0;
+    lane.index = index;
+    lane.piece.last = whole;
+    lane.piece.offset = offset;
+    HandToWorker(lane.worker, [&lane, &convert, length = whole ? end : held] { RunLane(lane, convert, length); });
+    if (!whole) {
+      WaitForWorker(lane.worker);
+      if (turns.failed) return Outcome::WriteFailed;
+      end = lane.piece.used;
+    }
+    if (last) break;
+    offset += end;
+    held -= end;
+    carried = lane.input + end;
+  }
+  for (Lane& lane : lanes) StopWorker(lane.worker);
+  if (turns.failed) return Outcome::WriteFailed;
   return total == size ? Outcome::Done : Outcome::ReadFailed;
 }
 
@@ -252,7 +410,7 @@ int DetectSourceCode(std::FILE* source, uint8_t* buffer, size_t capacity) {
 bool PlaceLosses(std::FILE* source, int from, ConvertBuffers& buffers, ConvertReport& report) {
   if (report.recorded == 0) return true;
   std::rewind(source);
-  uint8_t* const buffer = buffers.piece.get();
+  uint8_t* const buffer = buffers.pieces[0].get();
   uint8_t* const decoded = buffers.blocks[0].get();
   LossLocator locator;
   bool gbMode = false;
@@ -297,8 +455,11 @@ namespace {
 struct Converter {
   WholeFile table, extension;
   ConvertTables tables;
-  TranscodeState state;
+  TranscodeState states[2];  // a lane's each
   PieceConverter convert;
+  // Whether pieces convert apart, on two lanes: no state of the source or
+  // the target runs from one line to the next.
+  bool lanes = false;
 };
 
 Failure PrepareConverter(Converter& converter, int from, int to) {
@@ -310,7 +471,8 @@ Failure PrepareConverter(Converter& converter, int from, int to) {
     converter.tables = ConvertTables{table.bytes.get(), table.length, extension.bytes.get(), extension.length, {}};
     FillReplacement(pair.mode, pair.toGb, &converter.tables);
     const ConvertTables& tables = converter.tables;
-    converter.convert = [&tables, pair](ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
+    converter.lanes = pair.mode != ConvertModeHz;
+    converter.convert = [&tables, pair](int, ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
       if (pair.mode == ConvertModeBig5) return ConvertGbBig5(sink, tables, bytes, n, pair.toGb, piece);
       if (pair.mode == ConvertModeSjis) return ConvertGbSjis(sink, tables, bytes, n, pair.toGb, piece);
       return pair.toGb == 0 ? ConvertGbToHz(sink, bytes, n, piece) : ConvertHzToGb(sink, bytes, n, piece);
@@ -321,10 +483,15 @@ Failure PrepareConverter(Converter& converter, int from, int to) {
     char path[PathCapacity];
     return {ErrorOpenConvertTable, BuildPathBesideProgram(path, sizeof path, missing) ? path : missing};
   }
-  if (!PrepareTranscode(&converter.state, from, to, SourcePieceSize)) return {ErrorAllocMemory, {}};
-  TranscodeState& state = converter.state;
-  converter.convert = [&state](ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
-    return Transcode(sink, state, bytes, n, piece);
+  converter.lanes = from != CodeHz && !IsUtf16Code(from) && to != CodeHz;
+  for (int lane = 0; lane < (converter.lanes ? 2 : 1); ++lane)
+    if (!PrepareTranscode(&converter.states[lane], from, to, SourcePieceSize)) return {ErrorAllocMemory, {}};
+  // Only the first lane reads the start of the text, where a byte-order mark
+  // may stand.
+  converter.states[1].atStart = false;
+  TranscodeState* states = converter.states;
+  converter.convert = [states](int lane, ByteSink sink, const uint8_t* bytes, size_t n, SourcePiece* piece) {
+    return Transcode(sink, states[lane], bytes, n, piece);
   };
   return {};
 }
@@ -354,7 +521,7 @@ ConvertOutcome ConvertCodes(const ConvertRequest& request) {
   ConvertBuffers buffers;
   if (!AllocateConvertBuffers(buffers, outcome.sourceBytes)) return fail({ErrorAllocMemory, {}});
   if (outcome.from == CodeDetect) {
-    outcome.from = DetectSourceCode(source.get(), buffers.piece.get(), buffers.pieceSize);
+    outcome.from = DetectSourceCode(source.get(), buffers.pieces[0].get(), buffers.pieceSize);
     Failure failure = PrepareConverter(converter, outcome.from, request.to);
     if (failure.error != 0) return fail(std::move(failure));
   }
@@ -369,8 +536,9 @@ ConvertOutcome ConvertCodes(const ConvertRequest& request) {
   ReplacementRecord target;
   if (!StartReplacement(targetPath, &target, !request.inPlace)) return fail({ErrorCreateConvertTarget, targetPath});
   // An empty source is a valid text and converts to an empty target.
-  const Outcome written =
-      ConvertPieces(source.get(), outcome.sourceBytes, target, buffers, converter.convert, &outcome.report);
+  const bool onLanes = converter.lanes && outcome.sourceBytes >= TwoLaneSize;
+  const Outcome written = (onLanes ? ConvertPiecesOnLanes : ConvertPieces)(source.get(), outcome.sourceBytes, target,
+                                                                           buffers, converter.convert, &outcome.report);
   if (written != Outcome::Done) {
     // A source that could not be read, or that shrank or grew meanwhile,
     // leaves the old target as it was.

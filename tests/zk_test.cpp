@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -451,6 +452,104 @@ TEST_F(ZkTest, ConvertsEveryCodeToUtf8AndBackAsIconvDoesAndReportsWhatIsLost) {
                             "convert --to gb -d out --in-place a", "convert --to gb -j 0 -d out a",
                             "convert --to gb -d out", "convert --to utf16le a b", "cat --utf8"})
     EXPECT_EQ(Run(std::string("zk ") + words).status, 2) << words;
+}
+
+// The number of bytes that were no character (kind 0) or of characters
+// without a form (kind 1) that a report's summary gives; 0 when none.
+uint64_t ReportedCount(const std::string& output, int kind) {
+  static const std::regex summaries[2] = {std::regex(R"((\d+) bytes? of the source w)"),
+                                          std::regex(R"((\d+) characters? had no form)")};
+  std::smatch match;
+  return std::regex_search(output, match, summaries[kind]) ? std::stoull(match[1]) : 0;
+}
+
+TEST_F(ZkTest, ALargeFileConvertsOnTwoThreadsAsItsPartsDoOneByOne) {
+  // Lines of 64 bytes, so that pieces begin at line starts; from line 5000
+  // a byte that is no character and a character Big5's table lacks about
+  // once a piece, so the first losses come from both threads in turn; a
+  // line of 300,000 bytes with no byte below 0x30, where a piece can end
+  // only inside the line (GB 18030's four bytes hold digits).
+  const std::string han = "\xB0\xA1\xC4\xE3\xBA\xC3", four = "\x81\x39\xEE\x39";
+  std::vector<std::string> lines;
+  std::vector<std::string> places;  // of the bytes that are no character, as the report gives them
+  for (int k = 1; k <= 25000; ++k) {
+    std::string line;
+    for (int c = 0; c < 10; ++c) line += han;
+    if (k >= 5000 && k % 4100 == 0) {
+      line.replace(10, 2,
+                   "\xFF"
+                   "A");
+      line.replace(20, 4, four);
+      places.push_back("line " + std::to_string(lines.size() + 1) + ", column 6");
+    }
+    lines.push_back(line + "AB\r\n");
+    if (k == 14000) {
+      std::string longLine;
+      for (int c = 0; c < 50000; ++c) longLine += c % 1000 == 999 ? four + "\xFF" : han;
+      // 999 characters of `han`, the four bytes and the byte that is none.
+      for (int j = 1; j <= 50; ++j)
+        places.push_back("line " + std::to_string(lines.size() + 1) + ", column " + std::to_string(2999 * j));
+      lines.push_back(longLine + "\r\n");
+    }
+  }
+  // The same text in parts of less than 400,000 bytes, each small enough to
+  // convert on one thread.
+  std::string whole;
+  std::vector<std::string> parts(1);
+  for (const std::string& line : lines) {
+    whole += line;
+    if (parts.back().size() + line.size() > 400000) parts.emplace_back();
+    parts.back() += line;
+  }
+  WriteFile(folder.File("big.gb"), ToBytes(whole));
+  for (size_t p = 0; p < parts.size(); ++p) WriteFile(folder.File("p" + std::to_string(p) + ".gb"), ToBytes(parts[p]));
+
+  const struct {
+    const char* from;
+    const char* to;
+  } pairs[] = {{"gb", "utf8"}, {"gb", "big5"}, {"utf8", "gb"}, {"utf8", "sjis"}, {"utf8", "utf8"}};
+  for (const auto& [from, to] : pairs) {
+    SCOPED_TRACE(std::string(from) + " to " + to);
+    const std::string source = std::string(".") + (from == std::string("gb") ? "gb" : "u8");
+    const std::string target = std::string(".") + to;
+    std::string expected;
+    uint64_t counts[2] = {};
+    for (size_t p = 0; p < parts.size(); ++p) {
+      const std::string name = "p" + std::to_string(p);
+      const CommandRun run = Run("zk convert --force --from " + std::string(from) + " --to " + to + " " + name +
+                                 source + " " + name + target);
+      ASSERT_EQ(run.status, 0) << run.output;
+      for (int k = 0; k < 2; ++k) counts[k] += ReportedCount(run.output, k);
+      const Bytes converted = ReadFile(folder.File(name + target));
+      expected.append(converted.begin(), converted.end());
+    }
+    const CommandRun run =
+        Run("zk convert --force --from " + std::string(from) + " --to " + to + " big" + source + " big" + target);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(ReadFile(folder.File("big" + target)), ToBytes(expected));
+    for (int k = 0; k < 2; ++k) EXPECT_EQ(ReportedCount(run.output, k), counts[k]) << k;
+    if (std::string(to) == "utf8" && std::string(from) == "gb") {
+      ASSERT_GT(counts[0], 0u);
+      // The first losses in the text's order, whichever thread met them.
+      std::string first;
+      for (size_t k = 0; k < 5; ++k) first += "  " + places[k] + ": FF (no character of GB)\n";
+      EXPECT_NE(run.output.find(first), std::string::npos) << run.output;
+      // The UTF-8 form of the whole is the source of the UTF-8 rows.
+      for (size_t p = 0; p < parts.size(); ++p)
+        std::filesystem::rename(folder.File("p" + std::to_string(p) + ".utf8"),
+                                folder.File("p" + std::to_string(p) + ".u8"));
+      std::filesystem::rename(folder.File("big.utf8"), folder.File("big.u8"));
+    }
+  }
+  // A byte-order mark opens the text only at its start: one at every line's
+  // start is lost in GB on every line but the first, in whichever piece.
+  const std::string mark = "\xEF\xBB\xBF";
+  std::string marks;
+  for (int k = 0; k < 60000; ++k) marks += mark + "abc " + std::to_string(k) + "\n";
+  WriteFile(folder.File("marks.u8"), ToBytes(marks));
+  const CommandRun run = Run("zk convert --force --to gb marks.u8 marks.gb");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(ReportedCount(run.output, 1), 59999u) << run.output;
 }
 
 TEST_F(ZkTest, FindPrintsEachLineThatHoldsTheTextInUtf8AsGrepWould) {
