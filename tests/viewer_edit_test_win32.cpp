@@ -133,6 +133,8 @@ TEST_F(Viewer, FindSelectsTheNextLineHoldingTheTextAsksAtTheEndAndFindNextRepeat
   AnswerDialogWith("Find", [](HWND) {});  // driven by the test itself
   Send(WM_COMMAND, ZK_CMD_FIND);
   ASSERT_NE(FindDialogWindow(), nullptr);
+  // Seen by the watcher before any box it brings up.
+  ASSERT_TRUE(WaitFor([] { return !DialogsShown.empty(); }, 5000));
   FindWithDialog("北京", true);
   EXPECT_EQ(SelectedLine(), 2);
   EXPECT_EQ(MenuFlags(ZK_CMD_COPY), 0);
