@@ -96,13 +96,6 @@ void StartWorker(Worker& worker) {
   }
 }
 
-// Returns once the job handed over last is done.
-void WaitForWorker(Worker& worker) {
-  if (!worker.thread.joinable()) return;
-  std::unique_lock<std::mutex> lock(worker.mutex);
-  worker.changed.wait(lock, [&] { return !worker.job; });
-}
-
 // Hands `job` over once the one before is done.
 void HandToWorker(Worker& worker, std::function<void()> job) {
   if (!worker.thread.joinable()) {
@@ -252,67 +245,61 @@ Outcome ConvertPieces(std::FILE* source, uint64_t size, ReplacementRecord& targe
   return total == size ? Outcome::Done : Outcome::ReadFailed;
 }
 
-// Two lanes convert alternate pieces of a source at once, each on its own
-// thread into its own block, and write their output in the source's order.
-// A piece ends after a byte below 0x30, which no code ZK reads takes into
-// a character of several bytes: the next piece then begins a character
+// Two lanes, the calling thread and one more, each read, convert and write
+// alternate pieces of a source: the reads and the writes in the source's
+// order, the conversions at once, each piece converted where it was read.
+// A piece ends after a byte below 0x30, which no code ZK reads takes into a
+// character of several bytes: the next piece then begins a character
 // whatever the piece before holds, and both convert as the whole source
-// would.
-struct LaneTurns {
+// would. A piece without such a byte is converted as far as its converter
+// takes it before the next is read.
+struct LaneShare {
+  std::FILE* source;
   ReplacementRecord& file;
   ConvertReport& report;
-  size_t blockSize;
+  const PieceConverter& convert;
+  size_t pieceSize, blockSize;
   std::mutex mutex;
   std::condition_variable changed;
-  uint64_t next = 0;  // the piece whose output is written next
-  std::atomic<bool> failed = false;
+  uint64_t nextRead = 0, nextWrite = 0;  // the pieces read and written next
+  const uint8_t* carried = nullptr;      // what the piece read last left for the next
+  size_t held = 0;
+  uint64_t offset = 0, total = 0;  // where the next piece starts; the bytes read
+  bool ended = false;              // the last piece is read, or reading stopped
+  bool readFailed = false;
+  std::atomic<bool> writeFailed = false;
 };
 
 struct Lane {
-  LaneTurns* turns = nullptr;
-  int number = 0;
-  uint8_t* input = nullptr;
-  uint8_t* output = nullptr;
+  LaneShare& share;
+  int number;
+  uint8_t* input;
+  uint8_t* output;
   size_t filled = 0;
   uint64_t index = 0;  // the piece's place in the source's order
-  bool holdsTurn = false;
-  SourcePiece piece;
-  ConvertReport report;
-  Worker worker;  // last: it ends, and its job with it, first
+  bool holdsWriteTurn = false;
+  SourcePiece piece = {};
+  ConvertReport report = {};
 };
 
-void WaitForTurn(Lane& lane) {
-  if (lane.holdsTurn) return;
-  LaneTurns& turns = *lane.turns;
-  std::unique_lock<std::mutex> lock(turns.mutex);
-  turns.changed.wait(lock, [&] { return turns.next == lane.index; });
-  lane.holdsTurn = true;
-}
-
-void PassTurn(Lane& lane) {
-  LaneTurns& turns = *lane.turns;
-  {
-    const std::lock_guard<std::mutex> hold(turns.mutex);
-    turns.next = lane.index + 1;
-  }
-  lane.holdsTurn = false;
-  turns.changed.notify_all();
-}
-
-// Writes what the lane holds, in its turn; false when the write failed.
+// Writes what the lane holds, in its turn; false when a write failed.
 bool WriteLaneOutput(Lane& lane) {
-  WaitForTurn(lane);
-  LaneTurns& turns = *lane.turns;
-  if (turns.failed || !WriteReplacement(&turns.file, lane.output, lane.filled)) turns.failed = true;
+  LaneShare& share = lane.share;
+  if (!lane.holdsWriteTurn) {
+    std::unique_lock<std::mutex> lock(share.mutex);
+    share.changed.wait(lock, [&] { return share.nextWrite == lane.index; });
+    lane.holdsWriteTurn = true;
+  }
+  if (share.writeFailed || !WriteReplacement(&share.file, lane.output, lane.filled)) share.writeFailed = true;
   lane.filled = 0;
-  return !turns.failed;
+  return !share.writeFailed;
 }
 
 // A lane's sink: its block, written early (in its turn) only when a piece's
 // output outgrows it.
 size_t TakeLaneOutput(void* handle, const uint8_t* bytes, size_t count) {
   Lane& lane = *static_cast<Lane*>(handle);
-  if (lane.filled + count > lane.turns->blockSize && !WriteLaneOutput(lane)) return 0;
+  if (lane.filled + count > lane.share.blockSize && !WriteLaneOutput(lane)) return 0;
   std::memcpy(lane.output + lane.filled, bytes, count);
   lane.filled += count;
   return count;
@@ -326,18 +313,6 @@ void AddReport(ConvertReport& total, const ConvertReport& part) {
     total.first[total.recorded++] = part.first[k];
 }
 
-// One piece, input[0..length), converted and written in its turn.
-void RunLane(Lane& lane, const PieceConverter& convert, size_t length) {
-  LaneTurns& turns = *lane.turns;
-  lane.report = ConvertReport{};
-  lane.piece.report = &lane.report;
-  const ByteSink sink{TakeLaneOutput, &lane};
-  if (turns.failed || convert(lane.number, sink, lane.input, length, &lane.piece) != 0) turns.failed = true;
-  WriteLaneOutput(lane);
-  AddReport(turns.report, lane.report);
-  PassTurn(lane);
-}
-
 // Where a piece may end so that the next begins a character: after its last
 // byte below 0x30; 0 when it has none.
 size_t FindPieceEnd(const uint8_t* bytes, size_t n) {
@@ -346,53 +321,83 @@ size_t FindPieceEnd(const uint8_t* bytes, size_t n) {
   return 0;
 }
 
-// ConvertPieces on two lanes. The pieces are read by this thread; a piece
-// without a place to end is converted as far as its converter takes it
-// before the next is read.
-Outcome ConvertPiecesOnLanes(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
-                             const PieceConverter& convert, ConvertReport* report) {
-  LaneTurns turns{targetFile, *report, buffers.blockSize, {}, {}, 0, false};
-  Lane lanes[2];
-  for (int k = 0; k < 2; ++k) {
-    lanes[k].turns = &turns;
-    lanes[k].number = k;
-    lanes[k].input = buffers.pieces[k].get();
-    lanes[k].output = buffers.blocks[k].get();
-    StartWorker(lanes[k].worker);
+// Hands the next read on: the piece read last ends at input[end], of
+// `held` bytes.
+void PassRead(Lane& lane, size_t end, size_t held, size_t got, bool ended) {
+  LaneShare& share = lane.share;
+  {
+    const std::lock_guard<std::mutex> hold(share.mutex);
+    share.carried = lane.input + end;
+    share.held = held - end;
+    share.offset += end;
+    share.total += got;
+    share.ended = ended;
+    share.nextRead = lane.index + 1;
   }
-  const uint8_t* carried = nullptr;  // the bytes the piece before left
-  size_t held = 0;
-  uint64_t offset = 0, total = 0;
-  for (uint64_t index = 0;; ++index) {
-    Lane& lane = lanes[index & 1];
-    WaitForWorker(lane.worker);
-    if (turns.failed) return Outcome::WriteFailed;
-    if (held > 0) std::memcpy(lane.input, carried, held);
-    const size_t request = buffers.pieceSize - held;
-    const size_t got = std::fread(lane.input + held, 1, request, source);
-    total += got;
+  share.changed.notify_all();
+}
+
+void RunLane(Lane& lane) {
+  LaneShare& share = lane.share;
+  lane.piece.report = &lane.report;
+  const ByteSink sink{TakeLaneOutput, &lane};
+  for (lane.index = static_cast<uint64_t>(lane.number);; lane.index += 2) {
+    size_t held;
+    {
+      std::unique_lock<std::mutex> lock(share.mutex);
+      share.changed.wait(lock, [&] { return share.nextRead == lane.index || share.ended; });
+      if (share.ended) return;
+      held = share.held;
+      if (held > 0) std::memcpy(lane.input, share.carried, held);
+      lane.piece.offset = share.offset;
+    }
+    const size_t request = share.pieceSize - held;
+    const size_t got = std::fread(lane.input + held, 1, request, share.source);
     held += got;
     const bool last = got < request;
-    if (last && std::ferror(source) != 0) return Outcome::ReadFailed;
+    if (last && std::ferror(share.source) != 0) {
+      share.readFailed = true;
+      PassRead(lane, 0, 0, got, true);
+      return;
+    }
     size_t end = last ? held : FindPieceEnd(lane.input, held);
     const bool whole = last || end != 0;
-    lane.index = index;
+    if (whole) PassRead(lane, end, held, got, last);
     lane.piece.last = whole;
-    lane.piece.offset = offset;
-    HandToWorker(lane.worker, [&lane, &convert, length = whole ? end : held] { RunLane(lane, convert, length); });
-    if (!whole) {
-      WaitForWorker(lane.worker);
-      if (turns.failed) return Outcome::WriteFailed;
-      end = lane.piece.used;
+    lane.report = ConvertReport{};
+    const bool converted =
+        !share.writeFailed && share.convert(lane.number, sink, lane.input, whole ? end : held, &lane.piece) == 0;
+    if (!converted) share.writeFailed = true;
+    if (!whole) PassRead(lane, converted ? lane.piece.used : 0, held, got, !converted);
+    WriteLaneOutput(lane);
+    {
+      const std::lock_guard<std::mutex> hold(share.mutex);
+      AddReport(share.report, lane.report);
+      share.nextWrite = lane.index + 1;
     }
-    if (last) break;
-    offset += end;
-    held -= end;
-    carried = lane.input + end;
+    lane.holdsWriteTurn = false;
+    share.changed.notify_all();
   }
-  for (Lane& lane : lanes) StopWorker(lane.worker);
-  if (turns.failed) return Outcome::WriteFailed;
-  return total == size ? Outcome::Done : Outcome::ReadFailed;
+}
+
+// ConvertPieces on two lanes; on one, as ConvertPieces, where no second
+// thread can be started.
+Outcome ConvertPiecesOnLanes(std::FILE* source, uint64_t size, ReplacementRecord& targetFile, ConvertBuffers& buffers,
+                             const PieceConverter& convert, ConvertReport* report) {
+  LaneShare share{source, targetFile, *report, convert, buffers.pieceSize, buffers.blockSize, {}, {}};
+  Lane lanes[2] = {{share, 0, buffers.pieces[0].get(), buffers.blocks[0].get()},
+                   {share, 1, buffers.pieces[1].get(), buffers.blocks[1].get()}};
+  std::thread second;
+  try {
+    second = std::thread(RunLane, std::ref(lanes[1]));
+  } catch (const std::system_error&) {
+    return ConvertPieces(source, size, targetFile, buffers, convert, report);
+  }
+  RunLane(lanes[0]);
+  second.join();
+  if (share.readFailed) return Outcome::ReadFailed;
+  if (share.writeFailed) return Outcome::WriteFailed;
+  return share.total == size ? Outcome::Done : Outcome::ReadFailed;
 }
 
 // The code of the source from its first bytes; the file is read from its
