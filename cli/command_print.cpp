@@ -4,6 +4,7 @@
 // stencil with nearest-neighbour sampling so that glyphs stay sharp.
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <dlfcn.h>
 #include <iconv.h>
 
 #include <cmath>
@@ -28,6 +29,60 @@
 #include "print/page_layout.h"
 
 namespace {
+// cairo is loaded only when a PDF is made: every other command starts
+// without it and the many libraries it brings, which take memory and time.
+struct CairoFunctions {
+  decltype(&cairo_format_stride_for_width) formatStrideForWidth;
+  decltype(&cairo_image_surface_create_for_data) imageSurfaceCreateForData;
+  decltype(&cairo_pattern_create_for_surface) patternCreateForSurface;
+  decltype(&cairo_pattern_set_filter) patternSetFilter;
+  decltype(&cairo_save) save;
+  decltype(&cairo_scale) scale;
+  decltype(&cairo_translate) translate;
+  decltype(&cairo_set_source_rgb) setSourceRgb;
+  decltype(&cairo_mask) mask;
+  decltype(&cairo_restore) restore;
+  decltype(&cairo_pattern_destroy) patternDestroy;
+  decltype(&cairo_surface_destroy) surfaceDestroy;
+  decltype(&cairo_show_page) showPage;
+  decltype(&cairo_pdf_surface_create_for_stream) pdfSurfaceCreateForStream;
+  decltype(&cairo_create) create;
+  decltype(&cairo_status) status;
+  decltype(&cairo_destroy) destroy;
+  decltype(&cairo_surface_finish) surfaceFinish;
+  decltype(&cairo_surface_status) surfaceStatus;
+};
+
+CairoFunctions Cairo;
+
+template <typename Function>
+bool Bind(void* handle, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(handle, name));
+  return function != nullptr;
+}
+
+// False when the library, or a function of it, cannot be had.
+bool LoadCairo() {
+  static const bool loaded = [] {
+    void* handle = dlopen("libcairo.so.2", RTLD_NOW | RTLD_LOCAL);
+    return handle != nullptr && Bind(handle, "cairo_format_stride_for_width", Cairo.formatStrideForWidth) &&
+           Bind(handle, "cairo_image_surface_create_for_data", Cairo.imageSurfaceCreateForData) &&
+           Bind(handle, "cairo_pattern_create_for_surface", Cairo.patternCreateForSurface) &&
+           Bind(handle, "cairo_pattern_set_filter", Cairo.patternSetFilter) && Bind(handle, "cairo_save", Cairo.save) &&
+           Bind(handle, "cairo_scale", Cairo.scale) && Bind(handle, "cairo_translate", Cairo.translate) &&
+           Bind(handle, "cairo_set_source_rgb", Cairo.setSourceRgb) && Bind(handle, "cairo_mask", Cairo.mask) &&
+           Bind(handle, "cairo_restore", Cairo.restore) &&
+           Bind(handle, "cairo_pattern_destroy", Cairo.patternDestroy) &&
+           Bind(handle, "cairo_surface_destroy", Cairo.surfaceDestroy) &&
+           Bind(handle, "cairo_show_page", Cairo.showPage) &&
+           Bind(handle, "cairo_pdf_surface_create_for_stream", Cairo.pdfSurfaceCreateForStream) &&
+           Bind(handle, "cairo_create", Cairo.create) && Bind(handle, "cairo_status", Cairo.status) &&
+           Bind(handle, "cairo_destroy", Cairo.destroy) && Bind(handle, "cairo_surface_finish", Cairo.surfaceFinish) &&
+           Bind(handle, "cairo_surface_status", Cairo.surfaceStatus);
+  }();
+  return loaded;
+}
+
 const char* const PrintHelp =
     "usage: zk print [OPTIONS] FILE -o OUT.pdf\n"
     "Loads FILE as the viewer does and lays out its display lines on pages as\n"
@@ -142,27 +197,26 @@ void PlaceLine(PrintJob& job, int cells, int y) {
   if (cells > LineBitmap.bytesPerRow) cells = LineBitmap.bytesPerRow;
   const int width = CellWidth * cells;
   const int height = LineBitmap.lineHeight;
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A1, width);
+  const int stride = Cairo.formatStrideForWidth(CAIRO_FORMAT_A1, width);
   job.stencil.assign(static_cast<size_t>(stride) * height, 0);
   for (int row = 0; row < height; ++row) {
     const uint8_t* from = LineBitmap.bits.get() + static_cast<size_t>(row) * LineBitmap.bytesPerRow;
     uint8_t* to = job.stencil.data() + static_cast<size_t>(row) * stride;
     for (int cell = 0; cell < cells; ++cell) to[cell] = StencilByte(from[cell]);
   }
-  cairo_surface_t* image =
-      cairo_image_surface_create_for_data(job.stencil.data(), CAIRO_FORMAT_A1, width, height, stride);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-  cairo_save(job.cairo);
-  cairo_scale(job.cairo, job.pointsPerPixel, job.pointsPerPixel);
-  cairo_translate(job.cairo, layout.margins.left, y);
-  cairo_scale(job.cairo, static_cast<double>(layout.printWidth) / (8.0 * layout.charsPerLine),
+  cairo_surface_t* image = Cairo.imageSurfaceCreateForData(job.stencil.data(), CAIRO_FORMAT_A1, width, height, stride);
+  cairo_pattern_t* pattern = Cairo.patternCreateForSurface(image);
+  Cairo.patternSetFilter(pattern, CAIRO_FILTER_NEAREST);
+  Cairo.save(job.cairo);
+  Cairo.scale(job.cairo, job.pointsPerPixel, job.pointsPerPixel);
+  Cairo.translate(job.cairo, layout.margins.left, y);
+  Cairo.scale(job.cairo, static_cast<double>(layout.printWidth) / (8.0 * layout.charsPerLine),
               static_cast<double>(layout.printLineHeight) / height);
-  cairo_set_source_rgb(job.cairo, 0, 0, 0);
-  cairo_mask(job.cairo, pattern);
-  cairo_restore(job.cairo);
-  cairo_pattern_destroy(pattern);
-  cairo_surface_destroy(image);
+  Cairo.setSourceRgb(job.cairo, 0, 0, 0);
+  Cairo.mask(job.cairo, pattern);
+  Cairo.restore(job.cairo);
+  Cairo.patternDestroy(pattern);
+  Cairo.surfaceDestroy(image);
 }
 
 void PrintBodyLine(void* context, int line, int y) {
@@ -187,7 +241,7 @@ void PrintEdgeLine(void* context, int which, int page) {
   PlaceLine(*job, cells, which == 0 ? HeaderTop(job->layout) : FooterTop(job->layout));
 }
 
-void ClosePage(void* context, int) { cairo_show_page(static_cast<PrintJob*>(context)->cairo); }
+void ClosePage(void* context, int) { Cairo.showPage(static_cast<PrintJob*>(context)->cairo); }
 
 cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
   return WriteReplacement(static_cast<ReplacementRecord*>(closure), data, length) ? CAIRO_STATUS_SUCCESS
@@ -196,21 +250,20 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
 
 // Writes the pages into `out`; false when cairo or the file failed.
 bool WritePdf(ReplacementRecord* out, const Paper& paper, PrintJob& job, PrintRange range) {
-  cairo_surface_t* surface =
-      cairo_pdf_surface_create_for_stream(WriteToFile, out, paper.widthPoints, paper.heightPoints);
-  job.cairo = cairo_create(surface);
+  cairo_surface_t* surface = Cairo.pdfSurfaceCreateForStream(WriteToFile, out, paper.widthPoints, paper.heightPoints);
+  job.cairo = Cairo.create(surface);
   PrintSink sink;
   sink.context = &job;
   sink.printLine = PrintBodyLine;
   sink.printHeaderFooter = PrintEdgeLine;
   sink.closePage = ClosePage;
   PrintPages(job.layout, range, sink);
-  bool written = cairo_status(job.cairo) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(job.cairo);
+  bool written = Cairo.status(job.cairo) == CAIRO_STATUS_SUCCESS;
+  Cairo.destroy(job.cairo);
   job.cairo = nullptr;
-  cairo_surface_finish(surface);
-  written = written && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
+  Cairo.surfaceFinish(surface);
+  written = written && Cairo.surfaceStatus(surface) == CAIRO_STATUS_SUCCESS;
+  Cairo.surfaceDestroy(surface);
   return written;
 }
 }  // namespace
@@ -240,6 +293,10 @@ int RunPrintCommand(int argc, char** argv, int first) {
   if (args.positional.size() != 1) return UsageError("print", "print takes one FILE");
   const std::string* output = OptionValue(args, "-o");
   if (output == nullptr) return UsageError("print", "print needs -o OUT.pdf");
+  if (!LoadCairo()) {
+    std::fputs("zk: print needs the cairo library (libcairo.so.2), which could not be loaded\n", stderr);
+    return 1;
+  }
 
   int code = -1;
   if (!ParseCodeOption(args, &code))

@@ -77,8 +77,11 @@ struct ScanState {
   size_t end = 0;        // where the text ends for the index
   IndexWriter writer{};
   const uint8_t* unicodeBitmaps = nullptr;  // which characters are wide, for Unicode texts
-  // UTF-8: the lead bytes of three whose every character is wide, as ranges.
+  // UTF-8: the lead bytes of three whose every character is wide, as ranges;
+  // for each lead of three, the second bytes (bit 0 for 0x80) whose 64
+  // characters are all wide.
   ByteRangeList wideLeads{};
+  uint64_t wideSeconds[16] = {};
 };
 
 // Detects the code at the first byte that needs one.
@@ -393,16 +396,23 @@ BlockScan ScanBlock(ScanState& s, size_t base) {
   s.second = (firsts >> 63) != 0;
   return BlockScan::Done;
 }
-// The leads of three bytes (0xE0 to 0xEF) whose characters are all wide in
-// the font, as ranges; 0xE0 and 0xED, whose second bytes are limited, never.
-ByteRangeList FindWideLeads(const uint8_t* bitmaps) {
+// The second bytes of each lead of three whose 64 characters are all wide
+// in the font, and the leads whose every second byte is so, as ranges; a
+// second byte that makes no well-formed sequence (after 0xE0, an overlong
+// form; after 0xED, a surrogate) is never one.
+void FindWideForms(ScanState& s) {
   ByteRangeList list{};
-  for (int lead = 0xE1; lead <= 0xEF; ++lead) {
-    bool wide = lead != 0xED;
-    for (char32_t c = static_cast<char32_t>(lead & 0x0F) << 12;
-         wide && c < (static_cast<char32_t>(lead & 0x0F) + 1) << 12; ++c)
-      wide = CellsWithBitmaps(bitmaps, c) == 2;
-    if (!wide) continue;
+  for (int lead = 0xE0; lead <= 0xEF; ++lead) {
+    uint64_t seconds = 0;
+    for (int second = 0x80; second <= 0xBF; ++second) {
+      if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F)) continue;
+      const char32_t first = static_cast<char32_t>((lead & 0x0F) << 12 | (second & 0x3F) << 6);
+      bool wide = true;
+      for (char32_t c = first; wide && c < first + 64; ++c) wide = CellsWithBitmaps(s.unicodeBitmaps, c) == 2;
+      if (wide) seconds |= uint64_t{1} << (second & 0x3F);
+    }
+    s.wideSeconds[lead & 0x0F] = seconds;
+    if (seconds != ~uint64_t{0}) continue;
     if (list.count > 0 && list.last[list.count - 1] + 1 == lead) {
       list.last[list.count - 1] = static_cast<uint8_t>(lead);
     } else {
@@ -410,7 +420,7 @@ ByteRangeList FindWideLeads(const uint8_t* bitmaps) {
       ++list.count;
     }
   }
-  return list;
+  s.wideLeads = list;
 }
 
 // Which bytes of a UTF-8 block are what: continuation bytes, leads of three
@@ -495,8 +505,18 @@ Reach FindReach(uint64_t weighed, uint64_t doubled, uint32_t need) {
 // line that fills inside a character ends after it.
 BlockScan ScanUtf8Block(ScanState& s, size_t base) {
   const uint8_t* bytes = s.text + base;
-  const Utf8Masks m = ClassifyUtf8Block(bytes, s.wideLeads);
-  if (m.otherHigh != 0) return BlockScan::NeedsByteRule;
+  Utf8Masks m = ClassifyUtf8Block(bytes, s.wideLeads);
+  // A lead of three whose second byte begins 64 wide characters, as most of
+  // the punctuation of Chinese and Japanese text does.
+  for (uint64_t other = m.otherHigh; other != 0; other &= other - 1) {
+    const int k = std::countr_zero(other);
+    const uint8_t lead = bytes[k];
+    if (lead < 0xE0 || lead > 0xEF || base + static_cast<size_t>(k) + 1 >= s.n) return BlockScan::NeedsByteRule;
+    const uint8_t second = s.text[base + static_cast<size_t>(k) + 1];
+    if (!IsContinuation(second) || ((s.wideSeconds[lead & 0x0F] >> (second & 0x3F)) & 1) == 0)
+      return BlockScan::NeedsByteRule;
+    m.wideLead |= uint64_t{1} << k;
+  }
   const uint64_t carried = (uint64_t{1} << s.carried) - 1;
   if (m.continuation != ((m.wideLead << 1) | (m.wideLead << 2) | carried)) return BlockScan::NeedsByteRule;
   // A character that runs into the next block: its continuation bytes are there.
@@ -565,7 +585,7 @@ void SettleCode(ScanState& s, size_t at) {
   s.code = DetectCode(s.text + at, s.n - at, true);
   if (IsUnicodeCode(s.code)) {
     s.unicodeBitmaps = UnicodeFontBitmaps();
-    s.wideLeads = FindWideLeads(s.unicodeBitmaps);
+    FindWideForms(s);
   }
 }
 
@@ -620,7 +640,7 @@ bool BuildLineIndex(WindowRef owner, uint32_t n, int* code) {
   if (const int marked = CodeOfByteOrderMark(s.text, n); s.code == CodeDetect && marked >= 0) s.code = marked;
   if (IsUnicodeCode(s.code)) {
     s.unicodeBitmaps = UnicodeFontBitmaps();
-    s.wideLeads = FindWideLeads(s.unicodeBitmaps);
+    FindWideForms(s);
   }
   bool ok = IsUtf16Code(s.code) ? ScanUtf16Text(s) : ScanByBlocks(s);
   if (ok && s.col > 0) ok = AppendLineStart(s.writer, static_cast<uint32_t>(s.end));
