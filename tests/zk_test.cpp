@@ -73,8 +73,17 @@ struct ZkTest : ::testing::Test {
   // standard error joined to the output; standard input is a terminal on
   // which `answer` is typed, or else /dev/null.
   CommandRun Run(const std::string& command, const char* answer = nullptr) const {
-    std::string line = At("(cd '<dir>' && PATH='<dir>':\"$PATH\" && " + command + ")");
-    if (answer == nullptr) return RunCommand(line + " </dev/null 2>&1");
+    // Under a file size limit a coverage build cannot write its counts whole
+    // either: they go aside, not over the counts of the other runs, and what
+    // it says of them is no output of zk.
+    const std::string aside = command.find("ulimit -f") != std::string::npos ? "export GCOV_PREFIX=aside; " : "";
+    std::string line = At("(cd '<dir>' && PATH='<dir>':\"$PATH\" && " + aside + command + ")");
+    if (answer == nullptr) {
+      CommandRun run = RunCommand(line + " </dev/null 2>&1");
+      for (size_t at; (at = run.output.find("libgcov profiling error:")) != std::string::npos;)
+        run.output.erase(at, run.output.find('\n', at) + 1 - at);
+      return run;
+    }
     // The answer waits in the terminal until zk reads it.
     CommandRun run{-1, ""};
     int terminal = -1;
