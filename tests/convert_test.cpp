@@ -474,11 +474,11 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     WriteFile(folder.File(ExtensionNames[k]), extension);
   }
   auto convert = [](int mode, const std::string& source, const std::string& target, int toGb, bool yes = false,
-                    const std::string& failing = "") {
+                    const std::string& failing = "", int passing = 0) {
     answerYes = yes;
     ClearHeadlessPrompts();
     ConvertMode = mode;
-    FailSystemCall(failing);
+    FailSystemCall(failing, passing);
     bool done = ConvertFile(nullptr, source.c_str(), target.c_str(), toGb);
     FailSystemCall("");
     return done;
@@ -501,6 +501,10 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
                                                        {longest, "old"},
                                                        {same, gb}};
   WriteFile(folder.File("big"), Bytes(3000000, 'a'));
+  // Large enough to convert on two threads, each piece through the table.
+  std::string largeGb, largeBig5;
+  for (int k = 0; k < 200000; ++k) largeGb += "\xB0\xA1x\n", largeBig5 += "\xF0\xE0x\n";
+  WriteFile(folder.File("large"), ToBytes(largeGb));
   for (const auto& [name, text] : files) WriteFile(folder.File(name), ToBytes(text));
   struct Case {
     int mode, toGb;
@@ -509,6 +513,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
     std::optional<std::string> written = {};  // what the target holds; none: it does not exist
     bool yes = false;                         // the answer to the question
     std::string failing = "";                 // a call of the system that fails (FailSystemCall)
+    int passing = 0;                          // after so many calls of it
   };
   const std::string openTable = "Cann't open the convert table file: ",
                     readTable = "Cann't read the convert table file: ",
@@ -529,6 +534,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
       {ConvertModeBig5, 0, "gb", "old1", {Question(folder.File("old1"))}, "old text"},
       {ConvertModeBig5, 0, "gb", "old1", {Question(folder.File("old1")), Done}, "a\xF0\xE0", true},
       {ConvertModeBig5, 0, "empty", "old2", {Question(folder.File("old2")), Done}, "", true},
+      {ConvertModeBig5, 0, "large", "t11", {Done}, largeBig5},
   };
   // Then GBBIG5.TBL missing, GBSJIS.TBL a byte too long, SJISGB.TBL a byte
   // too short (either would convert wrongly): HZ needs no table, and the
@@ -560,6 +566,12 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   // Without a second thread the blocks are written in turn, the failure too.
   withoutTables.push_back({ConvertModeHz, 0, "big", "t10", {Done}, std::string(3000000, 'a'), false, "thread"});
   withoutTables.push_back({ConvertModeHz, 0, "big", full, {Question(full), fullError}, std::nullopt, true, "thread"});
+  // A large text on one thread where no second starts; its write onto a full disk on two, and a
+  // read that fails half way (after the table's read and its extension's two).
+  withTables.push_back({ConvertModeBig5, 0, "large", "t12", {Done}, largeBig5, false, "thread"});
+  withTables.push_back({ConvertModeBig5, 0, "large", full, {Question(full), fullError}, std::nullopt, true});
+  withTables.push_back(
+      {ConvertModeBig5, 0, "large", "t13", {Error(16, readSource + folder.File("large"))}, {}, false, "fread", 4});
   // A table that reads short; a source that cannot be measured, before any question; a new file
   // that cannot be opened.
   withTables.push_back(
@@ -579,7 +591,7 @@ TEST(ConvertFile, EachConversionReadsItsTableAndShowsItsOutcome) {
   auto check = [&](const Case& c) {
     SCOPED_TRACE(c.target);
     std::string source = folder.File(c.source), target = folder.File(c.target);
-    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes, c.failing), c.shown.back() == Done);
+    EXPECT_EQ(convert(c.mode, source, target, c.toGb, c.yes, c.failing, c.passing), c.shown.back() == Done);
     EXPECT_EQ(Shown(), c.shown);
     // No new file is left behind.
     for (const auto& entry : fs::recursive_directory_iterator(folder.path))

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "base/program_path.h"
+#include "convert/transcode.h"
 #include "document/document.h"
 #include "document/glyph_font.h"
 #include "document/unicode_forms.h"
@@ -1040,6 +1041,84 @@ TEST(WidenedFiles, Gb18030FourByteCodesOfTheFirstPlaneAreIconvs) {
   EXPECT_EQ(LittleEndian(table, 0, 2), 0x80u);
   EXPECT_EQ(LittleEndian(table, 2 * 39419, 2), 0xFFFFu);
   EXPECT_LT(none, 40);
+}
+
+// What Transcode wrote of `source` fed to it in pieces of `size` bytes (0:
+// whole) as a file is, and what it counted; the output is "refused" when
+// the sink refused a chunk.
+std::pair<std::string, ConvertReport> TranscodeInPieces(int from, int to, const std::string& source, size_t size,
+                                                        bool refuse = false) {
+  TranscodeState state;
+  if (!PrepareTranscode(&state, from, to, source.size() + 8)) return {"no tables", {}};
+  std::string out;
+  const ByteSink sink{[](void* handle, const uint8_t* bytes, size_t count) {
+                        static_cast<std::string*>(handle)->append(reinterpret_cast<const char*>(bytes), count);
+                        return count;
+                      },
+                      &out};
+  const ByteSink refusing{[](void*, const uint8_t*, size_t) { return size_t{0}; }, nullptr};
+  ConvertReport report;
+  SourcePiece piece;
+  piece.report = &report;
+  std::string held;
+  for (size_t at = 0;;) {
+    const size_t take = size == 0 ? source.size() : std::min(size, source.size() - at);
+    held += source.substr(at, take);
+    at += take;
+    piece.last = at == source.size();
+    if (Transcode(refuse ? refusing : sink, state, reinterpret_cast<const uint8_t*>(held.data()), held.size(),
+                  &piece) != 0)
+      return {"refused", report};
+    held.erase(0, piece.used);
+    if (piece.last) return {out, report};
+  }
+}
+
+TEST(Transcode, CarriesEveryCodeWholeAndInPiecesAndCountsWhatHasNoForm) {
+  SetModulePath(DataFile("zk").c_str());
+  const std::string ascii(70, 'x');
+  // Characters whose forms lie in ASCII blocks, across pieces and in HZ's
+  // modes; a byte-order mark; what a target lacks and a byte that is none.
+  const struct {
+    int from, to;
+    std::string source, target;
+    uint64_t lost = 0, illFormed = 0;
+  } cases[] = {
+      {.from = CodeGb, .to = CodeUtf8, .source = ascii + "\xB0\xA1", .target = ascii + "\xE5\x95\x8A"},
+      {.from = CodeGb, .to = CodeUtf8, .source = "a\xFF\xB0", .target = "a\xEF\xBF\xBD\xEF\xBF\xBD", .illFormed = 2},
+      {.from = CodeUtf8, .to = CodeHz, .source = "a\xE4\xBD\xA0", .target = "a~{Dc~}"},
+      {.from = CodeUtf8, .to = CodeHz, .source = "~\xE4\xB8\x82\xF0\x9F\x98\x80", .target = "~~~{#?#?~}", .lost = 2},
+      {.from = CodeHz, .to = CodeUtf8, .source = "~{Dc~}x~~", .target = "\xE4\xBD\xA0x~"},
+      {.from = CodeUtf8, .to = CodeBig5, .source = "\xC3\x8A\xCC\x84\xC3\x8A", .target = "\x88\x62\x88\x66"},
+      {.from = CodeUtf8,
+       .to = CodeGb,
+       .source = "\xEF\xBB\xBF"
+                 "a\xEF\xBB\xBF",
+       .target = "a\xA3\xBF",
+       .lost = 1},
+      {.from = CodeUtf8,
+       .to = CodeUtf8,
+       .source = "\xEF\xBB\xBF"
+                 "a\x80",
+       .target = "\xEF\xBB\xBF"
+                 "a\xEF\xBF\xBD",
+       .illFormed = 1},
+      {.from = CodeUtf16Le,
+       .to = CodeShiftJis,
+       .source = std::string("\x42\x30\x00\xD8", 4),
+       .target = "\x82\xA0\x81\x48",
+       .illFormed = 1},
+  };
+  for (const auto& row : cases) {
+    for (size_t size : {0, 1, 2, 3, 5, 64}) {
+      SCOPED_TRACE(row.source + " in pieces of " + std::to_string(size));
+      const auto [out, report] = TranscodeInPieces(row.from, row.to, row.source, size);
+      EXPECT_EQ(out, row.target);
+      EXPECT_EQ(report.lost, row.lost);
+      EXPECT_EQ(report.illFormed, row.illFormed);
+    }
+    EXPECT_EQ(TranscodeInPieces(row.from, row.to, row.source, 0, true).first, "refused");
+  }
 }
 
 TEST_F(ZkTest, RenderDrawsTheGlyphsOfTheFontOfTheCodeAsAsked) {
