@@ -309,6 +309,7 @@ size_t TakeLaneOutput(void* handle, const uint8_t* bytes, size_t count) {
 void AddReport(ConvertReport& total, const ConvertReport& part) {
   total.lost += part.lost;
   total.illFormed += part.illFormed;
+  total.places += part.places;
   for (int k = 0; k < part.recorded && total.recorded < ReportedLosses; ++k)
     total.first[total.recorded++] = part.first[k];
 }

@@ -437,7 +437,12 @@ uint64_t FirstBytesOfWholeBlock(int code, const uint8_t* block) {
 }
 
 void RecordLoss(ConvertReport* report, uint64_t offset, const uint8_t* bytes, size_t length, bool illFormed) {
-  ++(illFormed ? report->illFormed : report->lost);
+  // A UTF-16 unit that is no character is two bytes of the source.
+  if (illFormed)
+    report->illFormed += length;
+  else
+    ++report->lost;
+  ++report->places;
   if (report->recorded == ReportedLosses) return;
   LossRecord& record = report->first[report->recorded++];
   record.offset = offset;

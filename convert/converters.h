@@ -52,13 +52,15 @@ struct LossRecord {
 // What one conversion could not carry over: every such character and byte
 // counted, the first few recorded.
 struct ConvertReport {
-  uint64_t lost = 0;
-  uint64_t illFormed = 0;
+  uint64_t lost = 0;       // characters
+  uint64_t illFormed = 0;  // bytes
+  uint64_t places = 0;     // the losses, each one place
   LossRecord first[ReportedLosses];
   int recorded = 0;
 };
 
-// Counts one loss at `offset` and records it while there is room.
+// Counts a character without a form, or the bytes that are no character,
+// at `offset`, and records it while there is room.
 void RecordLoss(ConvertReport* report, uint64_t offset, const uint8_t* bytes, size_t length, bool illFormed);
 
 // A source converted piece by piece: what one piece hands to the next. A

@@ -98,8 +98,7 @@ std::string DescribeLosses(const ConvertReport& report, int from, int to) {
     text += record.illFormed ? std::string(" (no character of ") + CodeName(from) + ")\n"
                              : std::string(" (no form in ") + CodeName(to) + ")\n";
   }
-  const uint64_t total = report.lost + report.illFormed;
-  if (total > static_cast<uint64_t>(report.recorded))
-    text += "  and " + std::to_string(total - static_cast<uint64_t>(report.recorded)) + " more\n";
+  if (report.places > static_cast<uint64_t>(report.recorded))
+    text += "  and " + std::to_string(report.places - static_cast<uint64_t>(report.recorded)) + " more\n";
   return text;
 }

@@ -587,7 +587,9 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
                // UTF-8 character there are no UTF-8, whatever follows.
                {.text = "ok\n\xB0\xA1\xE4\xBD\xA0\xE5\xA5\xBD", .code = CodeGb},
                {.text = std::string(100000, 'a') + big5, .code = CodeBig5},
-               {.text = gb2312 + std::string(70000, 'a') + big5, .code = CodeGb}};
+               {.text = gb2312 + std::string(70000, 'a') + big5, .code = CodeGb},
+               // A pair that the window's end cuts is not judged.
+               {.text = big5 + std::string(65535 - big5.size(), 'a') + "\x81\x40", .code = CodeBig5}};
   for (const auto& [text, code] : cases) {
     const Bytes bytes = ToBytes(text);
     int detected = CodeDetect;
@@ -597,6 +599,10 @@ TEST(DetectCode, EachCodeReadsTheBytesItsOwnWayAndTheMostTypicalWins) {
     // The index was made in the code it detected.
     EXPECT_EQ(IndexHeld(), IndexByteByByte(bytes.data(), bytes.size(), Settings.charsPerLine, code));
   }
+  // Unicode chosen by hand: the form a byte-order mark names, else UTF-8.
+  const std::pair<std::string, int> unicode[] = {
+      {"\xFF\xFE\x61", CodeUtf16Le}, {"\xFE\xFF", CodeUtf16Be}, {"\xEF\xBB\xBF\x61", CodeUtf8}, {"\xB0\xA1", CodeUtf8}};
+  for (const auto& [text, code] : unicode) EXPECT_EQ(UnicodeCodeOf(ToBytes(text).data(), text.size()), code) << text;
 }
 
 TEST(Glyphs, TheExtensionBesideTheFontDrawsWhatItHoldsAndWithoutItThoseCharactersShowAsMarks) {

@@ -384,6 +384,10 @@ TEST_F(ZkTest, ConvertsEveryCodeToUtf8AndBackAsIconvDoesAndReportsWhatIsLost) {
   WriteFile(folder.File("bad.gb"), ToBytes("ok\n\xB0\xA1\xFF\xB0"));
   WriteFile(folder.File("hz.txt"), ToBytes("a~~b ~{Dc:C~} c\n"));
   WriteFile(folder.File("bom.u16"), ToBytes(std::string("\xFF\xFE\x60\x4F\x0A\x00\x3D\xD8\x00\xDE", 10)));
+  WriteFile(folder.File("le.u16"), ToBytes(std::string("\xFF\xFE\x41\x00\x00\xD8\x0A\x00", 8)));
+  WriteFile(folder.File("be.u16"), ToBytes(std::string("\xFE\xFF\xD8\x00\x00\x41", 6)));
+  WriteFile(folder.File("bad.hz"), ToBytes("ab\r\n~{!\x7F"
+                                           "0~}c\n"));
   struct Step {
     std::string command;
     int status;
@@ -416,6 +420,21 @@ TEST_F(ZkTest, ConvertsEveryCodeToUtf8AndBackAsIconvDoesAndReportsWhatIsLost) {
       {"zk convert --to utf8 hz.txt hz.u8 && cat hz.u8 && zk convert --to hz hz.u8 hz.back && cat hz.back", 0,
        "a~b \xE4\xBD\xA0\xE5\xA5\xBD c\na~~b ~{Dc:C~} c\n"},
       {"zk convert --to utf8 bom.u16 bom.u8 && od -An -tx1 bom.u8", 0, " e4 bd a0 0a f0 9f 98 80\n"},
+      // A unit of UTF-16 that is no character is two bytes; an HZ text's are
+      // placed in it as the viewer reads it.
+      {"zk convert --to utf8 le.u16 le.u8 && zk convert --to gb be.u16 be.gb", 0,
+       "zk: le.u16: 2 bytes of the source were no character.\n"
+       "  line 1, column 2: 00 D8 (no character of UTF-16 LE)\n"
+       "zk: be.u16: 2 bytes of the source were no character.\n"
+       "  line 1, column 1: D8 00 (no character of UTF-16 BE)\n"},
+      {"zk convert --to utf8 --from hz bad.hz badhz.u8", 0,
+       "zk: bad.hz: 3 bytes of the source were no character.\n"
+       "  line 2, column 1: A1 (no character of HZ)\n"
+       "  line 2, column 2: FF (no character of HZ)\n"
+       "  line 2, column 3: FF (no character of HZ)\n"},
+      // Without the tables it reads through, nothing is converted.
+      {"mkdir bare && cp zk bare && bare/zk convert --to utf8 --from gb a.gb bare/a.u8; ls bare", 0,
+       "Cann't open the convert table file: <dir>/bare/GBUNI.TBL\nCopy the file to ZK directory please.\nzk\n"},
       {"zk convert --to big5 bom.u16 bom.b5 && od -An -tx1 bom.b5", 0,
        "zk: bom.u16: 1 character had no form in Big5 and became its replacement.\n"
        "  line 2, column 1: 3D D8 00 DE (no form in Big5)\n"
@@ -1107,7 +1126,7 @@ TEST(Transcode, CarriesEveryCodeWholeAndInPiecesAndCountsWhatHasNoForm) {
        .to = CodeShiftJis,
        .source = std::string("\x42\x30\x00\xD8", 4),
        .target = "\x82\xA0\x81\x48",
-       .illFormed = 1},
+       .illFormed = 2},
   };
   for (const auto& row : cases) {
     for (size_t size : {0, 1, 2, 3, 5, 64}) {
