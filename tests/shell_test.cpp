@@ -903,7 +903,14 @@ TEST(FindText, ASearchStartsAfterTheSelectionOrAtTheViewAsksAtTheEndAndSaysWhatI
   EXPECT_EQ(FindNextLine(nullptr, find), -1);
   std::vector<std::string> said;
   for (const HeadlessPrompt& prompt : HeadlessPrompts()) said.push_back(prompt.text);
-  EXPECT_EQ(said, std::vector<std::string>{"Cannot find \"AB\""});
+  // A character the code lacks, and any text in an empty document, without a search.
+  find.text = {0x1F600};
+  EXPECT_EQ(FindNextLine(nullptr, find), -1);
+  find.text = {'A', 'B'};
+  Document.lineCount = 0;
+  EXPECT_EQ(FindNextLine(nullptr, find), -1);
+  for (size_t k = said.size(); k < HeadlessPrompts().size(); ++k) said.push_back(HeadlessPrompts()[k].text);
+  EXPECT_EQ(said, (std::vector<std::string>{"Cannot find \"AB\"", "Cannot find \"😀\"", "Cannot find \"AB\""}));
   // The line found is selected alone, and brought into the view when out of it.
   ViewState.firstLine = 0;
   ShowFoundLine(2);

@@ -1105,6 +1105,12 @@ TEST(Transcode, CarriesEveryCodeWholeAndInPiecesAndCountsWhatHasNoForm) {
   } cases[] = {
       {.from = CodeGb, .to = CodeUtf8, .source = ascii + "\xB0\xA1", .target = ascii + "\xE5\x95\x8A"},
       {.from = CodeGb, .to = CodeUtf8, .source = "a\xFF\xB0", .target = "a\xEF\xBF\xBD\xEF\xBF\xBD", .illFormed = 2},
+      // GB 18030's four bytes past the first plane: U+10000, and past Unicode's end.
+      {.from = CodeGb,
+       .to = CodeUtf8,
+       .source = "\x90\x30\x81\x30\xE3\x32\x9A\x36",
+       .target = "\xF0\x90\x80\x80\xEF\xBF\xBD",
+       .illFormed = 4},
       {.from = CodeUtf8, .to = CodeHz, .source = "a\xE4\xBD\xA0", .target = "a~{Dc~}"},
       {.from = CodeUtf8, .to = CodeHz, .source = "~\xE4\xB8\x82\xF0\x9F\x98\x80", .target = "~~~{#?#?~}", .lost = 2},
       {.from = CodeHz, .to = CodeUtf8, .source = "~{Dc~}x~~", .target = "\xE4\xBD\xA0x~"},
